@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace db {
+
+// Resolves a database alias to a Qt SQL connection.
+//
+// Aliases are configured in the engine's own file, databases.ini in the user's
+// configuration folder (XDG: ~/.config/korvandel/databases.ini), one section per alias:
+//   [VantrelDB]
+//   Driver=SQLITE            ; or PSQL
+//   Path=catalogue.sqlite    ; SQLite file, relative to the working directory
+//   Host=..., Port=..., Database=..., User=..., Password=...   ; PSQL
+// An alias without configuration resolves to the embedded default: the SQLite file
+// "<alias>.sqlite" in the working directory, created with the alias's default schema
+// when it does not exist yet.
+class AliasRegistry {
+public:
+    // The open connection for the alias (opened on first use). Throws DatabaseError.
+    static QSqlDatabase database(const QString &alias);
+    // Closes and forgets every connection (tests, end of program).
+    static void closeAll();
+
+    // SQL script that creates an embedded default database for the alias.
+    static void setDefaultSchema(const QString &alias, const QString &script);
+    // Overrides the configuration file (tests); empty restores the user's file.
+    static void setConfigFile(const QString &path);
+    static QString configFile();
+
+    // Runs a script of ';'-separated statements in one transaction. Throws DatabaseError.
+    static void runScript(QSqlDatabase &db, const QString &script);
+};
+
+} // namespace db

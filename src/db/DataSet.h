@@ -1,0 +1,136 @@
+#pragma once
+
+#include "db/DataSetState.h"
+#include "db/Field.h"
+
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace db {
+
+class DataSource;
+class RowStore;
+
+// A query over a database alias with the states and operations of a desktop dataset:
+// inactive, browse, edit and insert; moves that settle a pending row first; bookmarks;
+// fields by name; every change announced to the links of the attached data sources.
+//
+// A live result comes from a single-table "SELECT * FROM t [WHERE ...]". Its skeleton is
+// the ordered list of row keys; row values are fetched in windows into a bounded cache,
+// so a million-row table opens at the cost of its key list.
+class DataSet {
+public:
+    explicit DataSet(const QString &databaseName = QString());
+    virtual ~DataSet();
+    DataSet(const DataSet &) = delete;
+    DataSet &operator=(const DataSet &) = delete;
+
+    // Alias the database engine resolves (see AliasRegistry).
+    QString databaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString &alias) { m_databaseName = alias; }
+
+    // Query text as lines; the engine receives them joined with a line break after each.
+    const QStringList &sql() const { return m_sql; }
+    void setSql(const QStringList &lines);
+    // Values bound, in order, to the "?" placeholders of the query text.
+    void setParameters(const QVariantList &values) { m_parameters = values; }
+    const QVariantList &parameters() const { return m_parameters; }
+    // A live result can be modified; a result that is not live, or whose text is not the
+    // simple single-table form, is read-only.
+    void setRequestLive(bool live) { m_requestLive = live; }
+    bool requestLive() const { return m_requestLive; }
+    // Always a query: the navigator's Refresh button keys on this.
+    bool isQuery() const { return true; }
+
+    void open();
+    void close();
+    bool active() const { return m_state != DataSetState::Inactive; }
+    DataSetState state() const { return m_state; }
+
+    void first();
+    void last();
+    void next();
+    void prior();
+    // Moves n rows (negative: back), stopping at the ends; returns the rows moved.
+    int moveBy(int n);
+    // Makes the given 0-based row current (settling a pending row first).
+    void setRecNo(int row);
+
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+    void refresh();
+
+    // A token for the current row (its key); null when inactive, inserting or empty.
+    QVariant bookmark() const;
+    // Settles a pending row, then makes the bookmarked row current. Throws when the row is
+    // not in the result. A null bookmark does nothing.
+    void gotoBookmark(const QVariant &bookmark);
+
+    // Columns of the result, in result order.
+    const std::vector<std::unique_ptr<Field>> &fields() const { return m_fields; }
+    int fieldCount() const { return int(m_fields.size()); }
+    Field *findField(const QString &name) const; // letter case ignored; nullptr if absent
+    Field *fieldByName(const QString &name) const; // throws "Field '%s' not found"
+
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    bool isEmpty() const { return recordCount() == 0; }
+    bool canModify() const { return m_live && active(); }
+    bool modified() const { return m_modified; }
+    int recordCount() const;
+    int recNo() const { return m_current; } // 0-based, -1 when there is no row
+
+    // Random access for grids and reports: the value of a column in any row of the result
+    // (the row being edited shows its pending values). Reads through the row cache.
+    QVariant valueAt(int row, int fieldIndex) const;
+    QString textAt(int row, int fieldIndex) const;
+
+    // Memory the row cache may hold, in rows (windows are fetched whole).
+    void setCacheRows(int rows);
+
+    // Used by Field.
+    QVariant currentValue(int fieldIndex) const;
+    void setCurrentValue(int fieldIndex, const QVariant &value);
+
+private:
+    friend class DataSource;
+    void attach(DataSource *source);
+    void detach(DataSource *source);
+
+    enum class Notice { Active, Changed, Scrolled, Record, Editing };
+    void announce(Notice notice, int distance = 0, Field *field = nullptr);
+    void takeEditorValues();
+    void settle();
+    void checkActive() const;
+    void checkRequiredFields();
+    void moveTo(int row);
+    void loadCurrentRow();
+    void dropPending();
+    void beginEditState(DataSetState state);
+
+    QString m_databaseName;
+    QStringList m_sql;
+    QVariantList m_parameters;
+    bool m_requestLive = true;
+
+    DataSetState m_state = DataSetState::Inactive;
+    bool m_live = false;
+    bool m_bof = true;
+    bool m_eof = true;
+    bool m_modified = false;
+    int m_current = -1;
+
+    std::vector<std::unique_ptr<Field>> m_fields;
+    std::unique_ptr<RowStore> m_rows;
+    QVariantList m_buffer;        // the current row, or the row being edited
+    std::vector<bool> m_changed;  // columns changed since edit or insert began
+    std::vector<DataSource *> m_sources;
+    int m_cacheRows = 4096;
+};
+
+} // namespace db
