@@ -1,6 +1,7 @@
 #include "controls/Fonts.h"
 
 #include <QFont>
+#include <QStringList>
 
 namespace controls {
 
