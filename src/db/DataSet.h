@@ -74,7 +74,7 @@ public:
     // Columns of the result, in result order.
     const std::vector<std::unique_ptr<Field>> &fields() const { return m_fields; }
     int fieldCount() const { return int(m_fields.size()); }
-    Field *findField(const QString &name) const; // letter case ignored; nullptr if absent
+    Field *findField(const QString &name) const;   // letter case ignored; nullptr if absent
     Field *fieldByName(const QString &name) const; // throws "Field '%s' not found"
 
     bool bof() const { return m_bof; }
@@ -127,8 +127,8 @@ private:
 
     std::vector<std::unique_ptr<Field>> m_fields;
     std::unique_ptr<RowStore> m_rows;
-    QVariantList m_buffer;        // the current row, or the row being edited
-    std::vector<bool> m_changed;  // columns changed since edit or insert began
+    QVariantList m_buffer;       // the current row, or the row being edited
+    std::vector<bool> m_changed; // columns changed since edit or insert began
     std::vector<DataSource *> m_sources;
     int m_cacheRows = 4096;
 };

@@ -2,6 +2,7 @@
 
 #include "db/DataSetState.h"
 
+#include <QString>
 #include <vector>
 
 namespace db {

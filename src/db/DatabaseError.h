@@ -26,7 +26,8 @@ inline const char *empty = "Cannot perform this operation on an empty dataset";
 inline const char *fieldNotFound = "Field '%1' not found";
 inline const char *invalidInteger = "'%1' is not a valid integer value for field '%2'";
 inline const char *invalidFloat = "'%1' is not a valid floating point value for field '%2'";
-inline const char *outOfRange = "%1 is not a valid value for field '%2'. The allowed range is %3 to %4";
+inline const char *outOfRange =
+    "%1 is not a valid value for field '%2'. The allowed range is %3 to %4";
 inline const char *engineInit =
     "An error occurred while attempting to initialize the database engine (error $%1)";
 } // namespace msg

@@ -1,0 +1,3 @@
+korvandel_add_test(NAME tst_dataset SOURCES tst_dataset.cpp LIBS korvandel_db LABELS db)
+korvandel_add_test(NAME tst_field SOURCES tst_field.cpp LIBS korvandel_db LABELS db)
+korvandel_add_test(NAME tst_aliasregistry SOURCES tst_aliasregistry.cpp LIBS korvandel_db LABELS db)
