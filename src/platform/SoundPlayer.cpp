@@ -1,0 +1,264 @@
+#include "platform/SoundPlayer.h"
+
+#include <QFile>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <sndfile.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+// Resources of a static library must be registered by name, outside any namespace.
+static void registerSoundResources() {
+    Q_INIT_RESOURCE(korvandel_sound);
+}
+
+namespace platform {
+
+namespace {
+
+// Each write hands this much sound to the server, so that a new request is noticed
+// within about this time.
+constexpr int chunksPerSecond = 50;
+// Sound the server holds ahead of playback. Small, so that the end of a sound (which we
+// wait for) and a cut-off follow the request closely.
+constexpr pa_usec_t serverBufferUsec = 50'000;
+
+// A WAV file image in memory, read through libsndfile's virtual I/O.
+struct MemoryImage {
+    QByteArray bytes;
+    sf_count_t position = 0;
+};
+
+sf_count_t imageLength(void *user) {
+    return static_cast<MemoryImage *>(user)->bytes.size();
+}
+
+sf_count_t imageSeek(sf_count_t offset, int whence, void *user) {
+    auto *image = static_cast<MemoryImage *>(user);
+    sf_count_t target = offset;
+    if (whence == SEEK_CUR)
+        target += image->position;
+    else if (whence == SEEK_END)
+        target += image->bytes.size();
+    if (target < 0 || target > image->bytes.size())
+        return -1;
+    image->position = target;
+    return target;
+}
+
+sf_count_t imageRead(void *buffer, sf_count_t count, void *user) {
+    auto *image = static_cast<MemoryImage *>(user);
+    const sf_count_t n = std::min<sf_count_t>(count, image->bytes.size() - image->position);
+    std::memcpy(buffer, image->bytes.constData() + image->position, std::size_t(n));
+    image->position += n;
+    return n;
+}
+
+sf_count_t imageWrite(const void *, sf_count_t, void *) {
+    return 0;
+}
+
+sf_count_t imageTell(void *user) {
+    return static_cast<MemoryImage *>(user)->position;
+}
+
+// An open WAV file that the sound server can play, read in the server's sample format:
+// 8- and 16-bit files as 16-bit samples, 24- and 32-bit as 32-bit, everything else as
+// floating point, so that the common formats reach the server unchanged.
+class SoundFile {
+public:
+    static std::unique_ptr<SoundFile> open(const QString &fileName) {
+        SF_INFO info{};
+        SNDFILE *file = sf_open(QFile::encodeName(fileName).constData(), SFM_READ, &info);
+        return make(file, info, nullptr);
+    }
+
+    static std::unique_ptr<SoundFile> open(const QByteArray &bytes) {
+        if (bytes.isEmpty())
+            return nullptr;
+        static SF_VIRTUAL_IO io{imageLength, imageSeek, imageRead, imageWrite, imageTell};
+        auto image = std::make_unique<MemoryImage>(MemoryImage{bytes, 0});
+        SF_INFO info{};
+        SNDFILE *file = sf_open_virtual(&io, SFM_READ, &info, image.get());
+        return make(file, info, std::move(image));
+    }
+
+    ~SoundFile() { sf_close(m_file); }
+    SoundFile(const SoundFile &) = delete;
+    SoundFile &operator=(const SoundFile &) = delete;
+
+    const pa_sample_spec &spec() const { return m_spec; }
+
+    // Reads up to frames frames; returns the bytes read into buffer (0 at the end).
+    std::size_t read(std::vector<char> &buffer, sf_count_t frames) {
+        const std::size_t frameSize = pa_frame_size(&m_spec);
+        buffer.resize(std::size_t(frames) * frameSize);
+        sf_count_t got = 0;
+        switch (m_spec.format) {
+        case PA_SAMPLE_S16NE:
+            got = sf_readf_short(m_file, reinterpret_cast<short *>(buffer.data()), frames);
+            break;
+        case PA_SAMPLE_S32NE:
+            got = sf_readf_int(m_file, reinterpret_cast<int *>(buffer.data()), frames);
+            break;
+        default:
+            got = sf_readf_float(m_file, reinterpret_cast<float *>(buffer.data()), frames);
+            break;
+        }
+        return got > 0 ? std::size_t(got) * frameSize : 0;
+    }
+
+private:
+    SoundFile(SNDFILE *file, const pa_sample_spec &spec, std::unique_ptr<MemoryImage> image)
+        : m_file(file), m_spec(spec), m_image(std::move(image)) {}
+
+    static std::unique_ptr<SoundFile> make(SNDFILE *file, const SF_INFO &info,
+                                           std::unique_ptr<MemoryImage> image) {
+        if (!file)
+            return nullptr;
+        const int container = info.format & SF_FORMAT_TYPEMASK;
+        const bool wav = container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX ||
+                         container == SF_FORMAT_RF64;
+        pa_sample_spec spec{sampleFormat(info.format & SF_FORMAT_SUBMASK),
+                            std::uint32_t(info.samplerate), std::uint8_t(info.channels)};
+        if (!wav || info.frames <= 0 || info.channels <= 0 ||
+            info.channels > int(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&spec)) {
+            sf_close(file);
+            return nullptr;
+        }
+        return std::unique_ptr<SoundFile>(new SoundFile(file, spec, std::move(image)));
+    }
+
+    static pa_sample_format_t sampleFormat(int encoding) {
+        switch (encoding) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_PCM_16:
+            return PA_SAMPLE_S16NE;
+        case SF_FORMAT_PCM_24:
+        case SF_FORMAT_PCM_32:
+            return PA_SAMPLE_S32NE;
+        default:
+            return PA_SAMPLE_FLOAT32NE;
+        }
+    }
+
+    SNDFILE *m_file;
+    pa_sample_spec m_spec;
+    std::unique_ptr<MemoryImage> m_image; // the memory behind a virtual file
+};
+
+// A playback stream on the default sink; closing it drops what has not been played yet.
+struct StreamCloser {
+    void operator()(pa_simple *stream) const { pa_simple_free(stream); }
+};
+using Stream = std::unique_ptr<pa_simple, StreamCloser>;
+
+Stream openStream(const pa_sample_spec &spec) {
+    pa_buffer_attr buffer;
+    buffer.maxlength = std::uint32_t(-1);
+    buffer.tlength = std::uint32_t(pa_usec_to_bytes(serverBufferUsec, &spec));
+    buffer.prebuf = std::uint32_t(-1);
+    buffer.minreq = std::uint32_t(-1);
+    buffer.fragsize = std::uint32_t(-1);
+    int error = 0;
+    return Stream(pa_simple_new(nullptr, "Korvandel", PA_STREAM_PLAYBACK, nullptr, "Sound", &spec,
+                                nullptr, &buffer, &error));
+}
+
+} // namespace
+
+SoundPlayer::SoundPlayer() : SoundPlayer(defaultSound()) {}
+
+SoundPlayer::SoundPlayer(QByteArray defaultSound) : m_defaultSound(std::move(defaultSound)) {
+    m_worker = std::thread([this] { run(); });
+}
+
+SoundPlayer::~SoundPlayer() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+        m_interrupt = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+SoundPlayer &SoundPlayer::instance() {
+    static SoundPlayer player;
+    return player;
+}
+
+QByteArray SoundPlayer::defaultSound() {
+    registerSoundResources();
+    QFile file(QStringLiteral(":/sound/default.wav"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void SoundPlayer::play(const QString &fileName) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending = fileName;
+        m_interrupt = true;
+    }
+    m_wake.notify_all();
+}
+
+void SoundPlayer::stop() {
+    std::lock_guard lock(m_mutex);
+    m_pending.reset();
+    m_interrupt = true;
+}
+
+bool SoundPlayer::waitUntilIdle(int timeoutMs) {
+    std::unique_lock lock(m_mutex);
+    return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [this] { return !m_busy && !m_pending; });
+}
+
+void SoundPlayer::run() {
+    for (;;) {
+        QString fileName;
+        {
+            std::unique_lock lock(m_mutex);
+            m_busy = false;
+            m_idle.notify_all();
+            m_wake.wait(lock, [this] { return m_quit || m_pending; });
+            if (m_quit)
+                return;
+            fileName = *std::exchange(m_pending, std::nullopt);
+            m_interrupt = false;
+            m_busy = true;
+        }
+        playOne(fileName);
+    }
+}
+
+void SoundPlayer::playOne(const QString &fileName) {
+    std::unique_ptr<SoundFile> sound = SoundFile::open(fileName);
+    if (!sound)
+        sound = SoundFile::open(m_defaultSound);
+    if (!sound)
+        return;
+    Stream stream = openStream(sound->spec());
+    if (!stream)
+        return; // no sound server: silence
+    const sf_count_t chunkFrames = std::max<sf_count_t>(1, sound->spec().rate / chunksPerSecond);
+    std::vector<char> buffer;
+    while (!m_interrupt) {
+        const std::size_t bytes = sound->read(buffer, chunkFrames);
+        if (bytes == 0)
+            break;
+        if (pa_simple_write(stream.get(), buffer.data(), bytes, nullptr) < 0)
+            return;
+    }
+    // Closing the stream without draining it is what cuts a sound off.
+    if (!m_interrupt)
+        pa_simple_drain(stream.get(), nullptr);
+}
+
+} // namespace platform

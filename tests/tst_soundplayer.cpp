@@ -1,0 +1,226 @@
+// Plays through a real sound server and checks what reached its null sink "ci" by
+// recording the sink's monitor. Needs PULSE_SERVER (see scripts/start-sound-server.sh).
+#include "platform/SoundPlayer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <cstring>
+
+using platform::SoundPlayer;
+
+namespace {
+
+constexpr int rate = 44100;
+constexpr int frameBytes = 4; // 16-bit stereo
+
+// A signal without a single zero sample, so that trimming the silence around a recording
+// keeps every frame of it. The seed makes different sounds tell apart.
+QByteArray testSignal(int frames, int seed) {
+    QByteArray pcm(frames * frameBytes, Qt::Uninitialized);
+    auto *samples = reinterpret_cast<qint16 *>(pcm.data());
+    for (int i = 0; i < frames * 2; ++i)
+        samples[i] = qint16(500 + (i * 7919 + seed * 104729) % 20000 - (i % 2) * 11000);
+    return pcm;
+}
+
+QByteArray wavImage(const QByteArray &pcm, int channels = 2) {
+    auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+    auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
+    return "RIFF" + le32(36 + quint32(pcm.size())) + "WAVEfmt " + le32(16) + le16(1) +
+           le16(quint16(channels)) + le32(rate) + le32(rate * channels * 2) +
+           le16(quint16(channels * 2)) + le16(16) + "data" + le32(quint32(pcm.size())) + pcm;
+}
+
+// The sample data of a plain 16-bit WAV image.
+QByteArray wavData(const QByteArray &image) {
+    qsizetype pos = 12;
+    while (pos + 8 <= image.size()) {
+        quint32 size = 0;
+        std::memcpy(&size, image.constData() + pos + 4, 4);
+        if (image.mid(pos, 4) == "data")
+            return image.mid(pos + 8, size);
+        pos += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+bool zeroFrame(const QByteArray &pcm, qsizetype frame) {
+    return std::memcmp(pcm.constData() + frame * frameBytes, "\0\0\0\0", frameBytes) == 0;
+}
+
+// Removes the silent frames before and after the sound.
+QByteArray trimmed(const QByteArray &pcm) {
+    qsizetype first = 0;
+    qsizetype last = pcm.size() / frameBytes;
+    while (first < last && zeroFrame(pcm, first))
+        ++first;
+    while (last > first && zeroFrame(pcm, last - 1))
+        --last;
+    return pcm.mid(first * frameBytes, (last - first) * frameBytes);
+}
+
+// Records the monitor of the sink "ci" as raw 16-bit stereo at 44.1 kHz.
+class MonitorRecording {
+public:
+    MonitorRecording() {
+        m_parec.start(QStringLiteral("parec"),
+                      {"-d", "ci.monitor", "--latency-msec=20", "--format=s16le", "--rate=44100",
+                       "--channels=2", "--raw"});
+        // The monitor sends silence as soon as the recording stream runs.
+        m_started = m_parec.waitForStarted(5000) && m_parec.waitForReadyRead(5000);
+        m_parec.readAllStandardOutput();
+    }
+    ~MonitorRecording() { stop(); }
+
+    bool started() const { return m_started; }
+
+    // What reached the sink, without the silence around it.
+    QByteArray stop() {
+        if (m_parec.state() != QProcess::NotRunning) {
+            QThread::msleep(150); // the monitor's own latency
+            m_data += m_parec.readAllStandardOutput();
+            m_parec.terminate();
+            m_parec.waitForFinished(5000);
+            m_data += m_parec.readAllStandardOutput();
+        }
+        return trimmed(m_data.left(m_data.size() / frameBytes * frameBytes));
+    }
+
+private:
+    QProcess m_parec;
+    QByteArray m_data;
+    bool m_started = false;
+};
+
+} // namespace
+
+#define REQUIRE_SOUND_SERVER()                                                                     \
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))                                               \
+    QSKIP("PULSE_SERVER is not set: no sound server to play through")
+
+class TestSoundPlayer : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString writeFile(const QString &name, const QByteArray &bytes) {
+        QFile file(path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path(name)));
+        return file.fileName();
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void playsWholeFileUnchanged() {
+        REQUIRE_SOUND_SERVER();
+        const QByteArray pcm = testSignal(rate / 2, 1);
+        const QString file = writeFile("whole.wav", wavImage(pcm));
+        SoundPlayer player;
+        MonitorRecording recording;
+        QVERIFY(recording.started());
+        player.play(file);
+        QVERIFY(player.waitUntilIdle(5000));
+        const QByteArray got = recording.stop();
+        QCOMPARE(got.size(), pcm.size());
+        QVERIFY(got == pcm);
+    }
+
+    void newPlayCutsOffTheSoundPlaying() {
+        REQUIRE_SOUND_SERVER();
+        const QByteArray first = testSignal(2 * rate, 2);
+        const QByteArray second = testSignal(rate / 4, 3);
+        const QString firstFile = writeFile("long.wav", wavImage(first));
+        const QString secondFile = writeFile("short.wav", wavImage(second));
+        SoundPlayer player;
+        MonitorRecording recording;
+        QVERIFY(recording.started());
+        player.play(firstFile);
+        QThread::msleep(400);
+        player.play(secondFile);
+        QVERIFY(player.waitUntilIdle(5000));
+        const QByteArray got = recording.stop();
+
+        // The second sound whole at the end, and before it only a beginning of the first.
+        QVERIFY(got.size() > second.size());
+        QVERIFY(got.endsWith(second));
+        const QByteArray head = trimmed(got.first(got.size() - second.size()));
+        QVERIFY2(head.size() < first.size() / 2,
+                 qPrintable(QString("%1 of %2 bytes of the first sound played")
+                                .arg(head.size())
+                                .arg(first.size())));
+        QVERIFY(head.size() > 0);
+        QVERIFY(first.startsWith(head));
+    }
+
+    void unplayableFilePlaysDefaultSound_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << "missing.wav" << QByteArray();
+        QTest::newRow("empty") << "empty.wav" << QByteArray("");
+        QTest::newRow("not audio") << "text.wav" << QByteArray("[General]\r\nVersion=1\r\n");
+        QTest::newRow("header only") << "header.wav" << wavImage(QByteArray());
+        QTest::newRow("directory") << "." << QByteArray();
+    }
+
+    void unplayableFilePlaysDefaultSound() {
+        REQUIRE_SOUND_SERVER();
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        const QString file = content.isNull() ? path(name) : writeFile(name, content);
+        const QByteArray expected = trimmed(wavData(SoundPlayer::defaultSound()));
+        QVERIFY(!expected.isEmpty());
+
+        SoundPlayer player;
+        MonitorRecording recording;
+        QVERIFY(recording.started());
+        player.play(file);
+        QVERIFY(player.waitUntilIdle(5000));
+        QVERIFY(recording.stop() == expected);
+    }
+
+    void playReturnsAtOnce() {
+        REQUIRE_SOUND_SERVER();
+        const QString file = writeFile("long2.wav", wavImage(testSignal(3 * rate, 4)));
+        SoundPlayer player;
+        QElapsedTimer timer;
+        qint64 slowest = 0;
+        for (int i = 0; i < 5; ++i) {
+            timer.start();
+            player.play(file);
+            slowest = std::max(slowest, timer.nsecsElapsed());
+            QThread::msleep(100);
+        }
+        player.stop();
+        qInfo("slowest play() call: %.3f ms", double(slowest) / 1e6);
+        // The call only hands the path over; a generous bound keeps a busy machine green.
+        QVERIFY(slowest < 50'000'000);
+        QVERIFY(player.waitUntilIdle(5000));
+    }
+
+    void withoutServerNothingIsHeardAndNothingFails() {
+        const QString file = writeFile("quiet.wav", wavImage(testSignal(rate, 5)));
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(path("no-server")));
+        {
+            SoundPlayer player;
+            player.play(file);
+            player.play(path("missing.wav"));
+            QVERIFY(player.waitUntilIdle(5000));
+        }
+        if (saved.isNull())
+            qunsetenv("PULSE_SERVER");
+        else
+            qputenv("PULSE_SERVER", saved);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSoundPlayer)
+#include "tst_soundplayer.moc"
