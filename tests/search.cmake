@@ -1,0 +1,1 @@
+korvandel_add_test(NAME tst_search SOURCES tst_search.cpp LIBS korvandel_data LABELS data)
