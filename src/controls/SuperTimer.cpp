@@ -1,0 +1,279 @@
+#include "controls/SuperTimer.h"
+
+#include "controls/ErrorReport.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace controls {
+
+namespace {
+
+// Clock values wrap around after about 24.8 days; comparing and subtracting them through
+// unsigned arithmetic keeps the order right across the wrap.
+std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+std::int32_t systemMilliseconds() {
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
+}
+
+// Maps the seven levels onto Linux scheduling: the idle class for the lowest, nice values
+// for the others. Raising a thread above normal needs a privilege that a normal user lacks;
+// the thread then simply keeps the normal level.
+void applyPriority(pid_t tid, TThreadPriority priority) {
+    static constexpr int niceOf[] = {19, 10, 5, 0, -5, -10, -20};
+    sched_param param{};
+    if (priority == tpIdle) {
+        sched_setscheduler(tid, SCHED_IDLE, &param);
+        return;
+    }
+    sched_setscheduler(tid, SCHED_OTHER, &param);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(tid), niceOf[priority]);
+}
+
+} // namespace
+
+// The worker of one timer. It lives as long as either the timer or the thread needs it: the
+// thread holds it by a shared pointer, so a destroyed timer can leave its worker to end by
+// itself without waiting for it.
+class TTimerThread : public std::enable_shared_from_this<TTimerThread> {
+public:
+    TTimerThread(TSuperTimer *timer, TSuperTimer::Clock clock, TThreadPriority priority,
+                 quint16 interval)
+        : m_clock(std::move(clock)), m_priority(priority), m_interval(interval), m_timer(timer) {}
+
+    void start() { std::thread(&TTimerThread::run, shared_from_this()).detach(); }
+
+    std::int32_t now() const { return m_clock(); }
+    std::int32_t time() const { return m_time.load(std::memory_order_relaxed); }
+
+    // Starts (true) or parks (false) the loop. Starting bases the counting on the current
+    // time and clock and sets the first tick one interval ahead.
+    void setRunning(bool running) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (running) {
+                m_startValue = m_time.load(std::memory_order_relaxed);
+                m_startTick = m_clock();
+                m_nextTick = wrapAdd(m_startTick, m_interval);
+            }
+            m_running = running;
+            m_generation.fetch_add(1, std::memory_order_relaxed);
+        }
+        m_wake.notify_all();
+    }
+
+    void setInterval(quint16 interval) {
+        std::lock_guard lock(m_mutex);
+        m_interval = interval;
+    }
+
+    void setCountDown(bool countDown, bool rebase) {
+        std::lock_guard lock(m_mutex);
+        m_countDown = countDown;
+        if (rebase)
+            rebaseLocked(m_time.load(std::memory_order_relaxed));
+    }
+
+    void setTime(std::int32_t time, bool rebase) {
+        std::lock_guard lock(m_mutex);
+        m_time.store(time, std::memory_order_relaxed);
+        if (rebase)
+            rebaseLocked(time);
+    }
+
+    void setPriority(TThreadPriority priority) {
+        std::lock_guard lock(m_mutex);
+        m_priority = priority;
+        if (m_tid != 0)
+            applyPriority(m_tid, priority);
+    }
+
+    // Called by the destroyed timer: the parked loop ends, and a tick already handed over
+    // finds no timer to reach.
+    void release() {
+        m_timer = nullptr;
+        {
+            std::lock_guard lock(m_mutex);
+            m_terminated = true;
+            m_generation.fetch_add(1, std::memory_order_relaxed);
+        }
+        m_wake.notify_all();
+    }
+
+private:
+    void rebaseLocked(std::int32_t time) {
+        m_startTick = m_clock();
+        m_startValue = time;
+    }
+
+    void run() {
+        std::unique_lock lock(m_mutex);
+        m_tid = gettid();
+        applyPriority(m_tid, m_priority);
+        for (;;) {
+            // The worker parks here while the timer is disabled.
+            m_wake.wait(lock, [this] { return m_terminated || m_running; });
+            if (m_terminated)
+                return;
+            const std::uint64_t generation = m_generation.load(std::memory_order_relaxed);
+            auto changed = [&] {
+                return m_generation.load(std::memory_order_relaxed) != generation;
+            };
+            // Sleep through all but the last 50 ms of the interval; enabling, disabling or
+            // destroying the timer cuts the sleep short and starts the pass again.
+            if (m_interval > 50 &&
+                m_wake.wait_for(lock, std::chrono::milliseconds(m_interval - 50), changed))
+                continue;
+            const std::int32_t due = m_nextTick;
+            lock.unlock();
+            std::int32_t now = m_clock();
+            while (wrapSub(now, due) < 0 && !changed())
+                now = m_clock();
+            lock.lock();
+            if (changed())
+                continue;
+            // The next tick is due one interval after this one was taken; lateness is not
+            // made up.
+            m_nextTick = wrapAdd(now, m_interval);
+            const std::int32_t elapsed = wrapSub(now, m_startTick);
+            m_time.store(m_countDown ? wrapSub(m_startValue, elapsed)
+                                     : wrapAdd(elapsed, m_startValue),
+                         std::memory_order_relaxed);
+            lock.unlock();
+            handOff();
+            lock.lock();
+        }
+    }
+
+    // Runs the tick on the GUI thread and waits until it has run. The call goes through the
+    // application object, which outlives every timer, and carries this worker along, so it
+    // never reaches a timer that was destroyed meanwhile.
+    void handOff() {
+        QCoreApplication *application = QCoreApplication::instance();
+        if (application == nullptr)
+            return;
+        QMetaObject::invokeMethod(
+            application,
+            [self = shared_from_this()] {
+                if (TSuperTimer *timer = self->m_timer)
+                    guarded([timer] { timer->DoTimer(); });
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    const TSuperTimer::Clock m_clock;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    // Guarded by m_mutex.
+    bool m_running = false;
+    bool m_terminated = false;
+    TThreadPriority m_priority;
+    quint16 m_interval;
+    bool m_countDown = false;
+    std::int32_t m_startValue = 0;
+    std::int32_t m_startTick = 0;
+    std::int32_t m_nextTick = 0;
+    pid_t m_tid = 0;
+    // Written under m_mutex; the spinning worker polls it to notice a change at once.
+    std::atomic<std::uint64_t> m_generation{0};
+    // Written by the worker at each tick, read by the GUI thread.
+    std::atomic<std::int32_t> m_time{0};
+    // Touched only on the GUI thread.
+    TSuperTimer *m_timer;
+};
+
+TSuperTimer::TSuperTimer(QObject *owner, Clock clock) : QObject(owner) {
+    if (!clock)
+        clock = systemMilliseconds;
+    m_worker = std::make_shared<TTimerThread>(this, std::move(clock), m_priority, m_interval);
+    m_worker->start();
+}
+
+TSuperTimer::~TSuperTimer() {
+    setEnabled(false);
+    m_worker->release();
+}
+
+void TSuperTimer::setEnabled(bool enabled) {
+    if (enabled == m_enabled)
+        return;
+    // An interval of 0 has no ticks to give (and Ticks would divide by it): the timer stays
+    // disabled.
+    if (enabled && m_interval == 0)
+        return;
+    m_enabled = enabled;
+    m_worker->setRunning(enabled);
+}
+
+void TSuperTimer::setInterval(quint16 interval) {
+    if (interval == m_interval)
+        return;
+    if (interval == 0)
+        setEnabled(false);
+    m_interval = interval;
+    m_worker->setInterval(interval);
+}
+
+void TSuperTimer::setThreadPriority(TThreadPriority priority) {
+    if (priority == m_priority)
+        return;
+    m_priority = priority;
+    m_worker->setPriority(priority);
+}
+
+void TSuperTimer::setCountDown(bool countDown) {
+    if (countDown == m_countDown)
+        return;
+    m_countDown = countDown;
+    // The new direction continues from the time of the last tick.
+    m_worker->setCountDown(countDown, m_enabled);
+}
+
+std::int32_t TSuperTimer::Time() const {
+    return m_worker->time();
+}
+
+void TSuperTimer::setTime(std::int32_t time) {
+    m_worker->setTime(time, m_enabled);
+}
+
+std::int32_t TSuperTimer::Ticks() const {
+    if (m_interval == 0)
+        return 0;
+    return Time() / static_cast<std::int32_t>(m_interval);
+}
+
+void TSuperTimer::DoTimer() {
+    const QPointer<TSuperTimer> alive(this);
+    emit OnTimer(this);
+    // The handler may have destroyed the timer (for example by deleting its window).
+    if (!alive)
+        return;
+    const std::int32_t ticks = Ticks();
+    const bool stop = m_countDown ? (ticks <= m_stopTicks || Time() <= 0)
+                                  : (m_stopTicks > 0 && ticks >= m_stopTicks);
+    if (!stop)
+        return;
+    setEnabled(false);
+    emit OnStop(this);
+}
+
+} // namespace controls
