@@ -1,0 +1,44 @@
+#include "controls/DBCheckBox.h"
+
+#include "controls/ErrorReport.h"
+#include "db/Field.h"
+
+namespace controls {
+
+TDBCheckBox::TDBCheckBox(QWidget *parent) : QCheckBox(parent) {
+    setTristate(true);
+}
+
+void TDBCheckBox::setDataSource(db::DataSource *source) {
+    m_link.setDataSource(source);
+    m_link.reset();
+}
+
+void TDBCheckBox::dataChange() {
+    const db::Field *f = m_link.field();
+    if (!f) {
+        setCheckState(Qt::Unchecked);
+        return;
+    }
+    switch (f->yesNo()) {
+    case db::YesNo::Yes:
+        setCheckState(Qt::Checked);
+        break;
+    case db::YesNo::No:
+        setCheckState(Qt::Unchecked);
+        break;
+    case db::YesNo::Grey:
+        setCheckState(Qt::PartiallyChecked);
+        break;
+    }
+}
+
+void TDBCheckBox::nextCheckState() {
+    if (!m_link.canModify())
+        return;
+    const bool ticked = checkState() != Qt::Checked;
+    // The row takes the value at once; its change notice then sets the box.
+    guarded([this, ticked] { m_link.field()->setYesNo(ticked); }, window());
+}
+
+} // namespace controls

@@ -1,0 +1,89 @@
+#include "controls/DBComboBox.h"
+
+#include "db/DatabaseError.h"
+#include "db/Field.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace controls {
+
+TDBComboBox::TDBComboBox(QWidget *parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+    lineEdit()->setReadOnly(true);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link.setModified(); });
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        setEditText(itemText(index));
+        m_link.setModified();
+    });
+}
+
+void TDBComboBox::setDataSource(db::DataSource *source) {
+    m_link.setDataSource(source);
+    m_link.reset();
+    editingChange();
+}
+
+void TDBComboBox::setItems(const QStringList &values) {
+    const QString text = currentText();
+    clear();
+    addItems(values);
+    setEditText(text);
+}
+
+void TDBComboBox::dataChange() {
+    const db::Field *f = m_link.field();
+    setEditText(f ? f->asString() : QString());
+    lineEdit()->setCursorPosition(0);
+}
+
+void TDBComboBox::editingChange() {
+    lineEdit()->setReadOnly(!m_link.canModify());
+}
+
+void TDBComboBox::updateData() {
+    db::Field *f = m_link.field();
+    if (!f)
+        return;
+    if (!m_link.editing())
+        throw db::DatabaseError(QString::fromLatin1(db::msg::notEditing));
+    f->setAsString(currentText());
+}
+
+void TDBComboBox::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (m_link.isModified()) {
+            m_link.reset();
+            lineEdit()->selectAll();
+            return;
+        }
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        // Stepping through the list would change the value without opening it; Alt+Down
+        // (open the list) stays available.
+        if (!m_link.canModify() && !(event->modifiers() & Qt::AltModifier))
+            return;
+        break;
+    default:
+        break;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void TDBComboBox::wheelEvent(QWheelEvent *event) {
+    if (m_link.canModify())
+        QComboBox::wheelEvent(event);
+}
+
+void TDBComboBox::focusOutEvent(QFocusEvent *event) {
+    QComboBox::focusOutEvent(event);
+    exitControl(this, m_link, event, [this] { lineEdit()->selectAll(); });
+}
+
+} // namespace controls

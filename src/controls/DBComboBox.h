@@ -1,0 +1,37 @@
+#pragma once
+
+#include "controls/FieldDataLink.h"
+
+#include <QComboBox>
+
+namespace controls {
+
+// A drop-down box bound to a text column: a list of values to pick from, and any other
+// text may be typed while the row is being edited. While browsing the text cannot be
+// typed or stepped through, but the list still opens; a pick made then is refused when
+// the box is left ("Dataset not in edit or insert mode").
+class TDBComboBox : public QComboBox, private FieldControl {
+    Q_OBJECT
+public:
+    explicit TDBComboBox(QWidget *parent = nullptr);
+
+    db::DataSource *DataSource() const { return m_link.dataSource(); }
+    void setDataSource(db::DataSource *source);
+    QString DataField() const { return m_link.fieldName(); }
+    void setDataField(const QString &name) { m_link.setFieldName(name); }
+    void setItems(const QStringList &values);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void dataChange() override;
+    void editingChange() override;
+    void updateData() override;
+
+    FieldDataLink m_link{this};
+};
+
+} // namespace controls

@@ -1,0 +1,49 @@
+#include "controls/DBEdit.h"
+
+#include "db/Field.h"
+
+#include <QKeyEvent>
+
+namespace controls {
+
+TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent) {
+    setReadOnly(true);
+    connect(this, &QLineEdit::textEdited, this, [this] { m_link.setModified(); });
+}
+
+void TDBEdit::setDataSource(db::DataSource *source) {
+    m_link.setDataSource(source);
+    m_link.reset();
+    editingChange();
+}
+
+void TDBEdit::dataChange() {
+    const db::Field *f = m_link.field();
+    setText(f ? f->asString() : QString());
+    setCursorPosition(0);
+}
+
+void TDBEdit::editingChange() {
+    setReadOnly(!m_link.canModify());
+}
+
+void TDBEdit::updateData() {
+    if (db::Field *f = m_link.field())
+        f->setAsString(text());
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && m_link.isModified()) {
+        m_link.reset();
+        selectAll();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent *event) {
+    QLineEdit::focusOutEvent(event);
+    exitControl(this, m_link, event, [this] { selectAll(); });
+}
+
+} // namespace controls

@@ -1,0 +1,296 @@
+#include "controls/DBGrid.h"
+
+#include "controls/Confirm.h"
+#include "controls/ErrorReport.h"
+#include "db/DataSet.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <functional>
+
+namespace controls {
+
+namespace {
+constexpr int gridRowHeight = 17;
+}
+
+// ---------------------------------------------------------------------------------------
+// TDataSetModel
+
+TDataSetModel::TDataSetModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void TDataSetModel::setColumns(const std::vector<TColumn> &columns) {
+    beginResetModel();
+    m_columns = columns;
+    resolveFields();
+    m_rows = countRows();
+    endResetModel();
+}
+
+void TDataSetModel::resolveFields() {
+    m_fieldIndex.assign(m_columns.size(), -1);
+    db::DataSet *set = dataSet();
+    if (!set || !active())
+        return;
+    for (std::size_t i = 0; i < m_columns.size(); ++i)
+        if (const db::Field *field = set->findField(m_columns[i].FieldName))
+            m_fieldIndex[i] = field->index();
+}
+
+int TDataSetModel::countRows() const {
+    db::DataSet *set = dataSet();
+    return set && active() ? set->recordCount() : 0;
+}
+
+int TDataSetModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TDataSetModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant TDataSetModel::data(const QModelIndex &index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
+        return {};
+    const int field = m_fieldIndex[std::size_t(index.column())];
+    if (field < 0)
+        return {};
+    return dataSet()->textAt(index.row(), field);
+}
+
+QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < int(m_columns.size()))
+        return m_columns[std::size_t(section)].Title;
+    return {};
+}
+
+void TDataSetModel::activeChanged() {
+    beginResetModel();
+    resolveFields();
+    m_rows = countRows();
+    endResetModel();
+    emit currentChanged();
+}
+
+void TDataSetModel::dataSetChanged() {
+    const int rows = countRows();
+    if (rows != m_rows) {
+        // Insert and delete change the row count at an unknown place; a reset costs the
+        // view no per-row work with uniform row heights.
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+    } else if (rows > 0) {
+        emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1));
+    }
+    emit currentChanged();
+}
+
+void TDataSetModel::dataSetScrolled(int) {
+    emit currentChanged();
+}
+
+void TDataSetModel::recordChanged(db::Field *) {
+    const db::DataSet *set = dataSet();
+    if (set && active() && set->recNo() >= 0 && set->recNo() < m_rows)
+        emit dataChanged(index(set->recNo(), 0), index(set->recNo(), columnCount() - 1));
+}
+
+void TDataSetModel::editingChanged() {
+    emit currentChanged();
+}
+
+// ---------------------------------------------------------------------------------------
+// TRowIndicator
+
+TRowIndicator::TRowIndicator(TDBGrid *grid) : QHeaderView(Qt::Vertical, grid), m_grid(grid) {
+    setSectionResizeMode(QHeaderView::Fixed);
+    setDefaultSectionSize(gridRowHeight);
+    setMinimumSectionSize(gridRowHeight);
+    setSectionsClickable(false);
+    setHighlightSections(false);
+}
+
+void TRowIndicator::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const {
+    QHeaderView::paintSection(painter, rect, logicalIndex);
+    const db::DataSource *source = m_grid->DataSource();
+    const db::DataSet *set = source ? source->dataSet() : nullptr;
+    if (!set || !set->active() || set->recNo() != logicalIndex)
+        return;
+    painter->save();
+    painter->setPen(Qt::black);
+    painter->setBrush(Qt::black);
+    const QPoint c = rect.center();
+    switch (set->state()) {
+    case db::DataSetState::Edit: // an I-beam
+        painter->drawLine(c.x(), c.y() - 4, c.x(), c.y() + 4);
+        painter->drawLine(c.x() - 2, c.y() - 4, c.x() + 2, c.y() - 4);
+        painter->drawLine(c.x() - 2, c.y() + 4, c.x() + 2, c.y() + 4);
+        break;
+    case db::DataSetState::Insert: // a star
+        painter->drawLine(c.x() - 3, c.y(), c.x() + 3, c.y());
+        painter->drawLine(c.x(), c.y() - 3, c.x(), c.y() + 3);
+        painter->drawLine(c.x() - 2, c.y() - 2, c.x() + 2, c.y() + 2);
+        painter->drawLine(c.x() - 2, c.y() + 2, c.x() + 2, c.y() - 2);
+        break;
+    default: // a right-pointing arrow
+        painter->drawPolygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()),
+                                       QPoint(c.x() - 2, c.y() + 4)}));
+        break;
+    }
+    painter->restore();
+}
+
+// ---------------------------------------------------------------------------------------
+// TDBGrid
+
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TDataSetModel(this)) {
+    setVerticalHeader(new TRowIndicator(this));
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setShowGrid(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setMinimumSectionSize(4);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setFixedHeight(gridRowHeight + 2);
+
+    // The selected row stays as visible when another control has the focus.
+    QPalette pal = palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    setPalette(pal);
+
+    connect(m_model, &TDataSetModel::currentChanged, this, &TDBGrid::followCurrentRow);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followCurrentRow);
+}
+
+void TDBGrid::setDataSource(db::DataSource *source) {
+    m_model->setDataSource(source);
+    m_model->activeChanged();
+}
+
+void TDBGrid::setColumns(const std::vector<TColumn> &columns) {
+    m_model->setColumns(columns);
+    for (int i = 0; i < int(columns.size()); ++i)
+        horizontalHeader()->resizeSection(i, columns[std::size_t(i)].Width);
+}
+
+db::DataSet *TDBGrid::activeDataSet() const {
+    db::DataSource *source = DataSource();
+    db::DataSet *set = source ? source->dataSet() : nullptr;
+    return set && set->active() ? set : nullptr;
+}
+
+int TDBGrid::visibleRowCount() const {
+    return std::max(1, viewport()->height() / verticalHeader()->defaultSectionSize());
+}
+
+void TDBGrid::followCurrentRow() {
+    const db::DataSet *set = activeDataSet();
+    const int row = set ? set->recNo() : -1;
+    if (row < 0 || row >= m_model->rowCount()) {
+        selectionModel()->clearSelection();
+    } else {
+        const int column = std::max(0, currentIndex().column());
+        const QModelIndex target = m_model->index(row, column);
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
+        scrollTo(target);
+    }
+    verticalHeader()->viewport()->update();
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent *event) {
+    db::DataSet *set = activeDataSet();
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    std::function<void()> action;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        action = [set] { set->prior(); };
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        action = [set] { set->next(); };
+        break;
+    case Qt::Key_PageUp:
+        action = [this, set] { set->moveBy(-visibleRowCount()); };
+        break;
+    case Qt::Key_PageDown:
+        action = [this, set] { set->moveBy(visibleRowCount()); };
+        break;
+    case Qt::Key_Home:
+        action = [set] { set->first(); };
+        break;
+    case Qt::Key_End:
+        action = [set] { set->last(); };
+        break;
+    case Qt::Key_Delete:
+        if (ctrl)
+            action = [this, set] {
+                if (askConfirmation(QStringLiteral("Delete record?"), window()))
+                    set->deleteRecord();
+            };
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        // Tab stays in the grid and steps through the columns of the current row.
+        const int step = event->key() == Qt::Key_Tab ? 1 : -1;
+        const QModelIndex current = currentIndex();
+        const int column = std::clamp(current.column() + step, 0, m_model->columnCount() - 1);
+        if (current.isValid())
+            scrollTo(m_model->index(current.row(), column));
+        selectionModel()->setCurrentIndex(m_model->index(current.row(), column),
+                                          QItemSelectionModel::NoUpdate);
+        event->accept();
+        return;
+    }
+    default:
+        // Insert, F2 and typing start nothing: the grid does not edit.
+        event->accept();
+        return;
+    }
+    event->accept();
+    if (set && action)
+        guarded(action, window());
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent *event) {
+    // A control that refused to be left (its value could not be stored) kept the focus:
+    // the click then selects nothing.
+    if (!hasFocus())
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    db::DataSet *set = activeDataSet();
+    if (!index.isValid() || !set)
+        return;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    guarded([set, row = index.row()] { set->setRecNo(row); }, window());
+    followCurrentRow();
+}
+
+void TDBGrid::mouseMoveEvent(QMouseEvent *) {}
+
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent *) {}
+
+void TDBGrid::focusOutEvent(QFocusEvent *event) {
+    QTableView::focusOutEvent(event);
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    db::DataSet *set = activeDataSet();
+    if (set && set->state() == db::DataSetState::Insert && !set->modified())
+        guarded([set] { set->cancel(); }, window());
+}
+
+} // namespace controls
