@@ -221,11 +221,6 @@ void TestEquipmentColumns::editorTexts_data() {
                           << "Weight"
                           << "t"
                           << "Weight in tons";
-    QTest::newRow("currency") << "Cost"
-                              << "Resources"
-                              << "Cost"
-                              << "Quorins"
-                              << "Cost in Quorins";
     QTest::newRow("percent") << "ChanceJam"
                              << "Trouble"
                              << "Jam"
@@ -253,25 +248,12 @@ void TestEquipmentColumns::editorTexts_data() {
                                   << "Heat"
                                   << ""
                                   << "Bonus per 5 points of own Heat";
-    QTest::newRow("nested group, heat and damage")
-        << "DamageOnDeath"
-        << "Heat and Damage/When Destroyed"
-        << "Damage"
-        << ""
-        << "Damage inflicted on user if equipment is destroyed (multiply with 'Ammo' for "
-           "Ammunition)";
     QTest::newRow("chamber") << "Chamber32"
                              << "If Ammo, it's chambered for these weapon codes:"
                              << ""
                              << ""
                              << "Ammo only: what weapons will this ammo fit into? Just enter the "
                                 "weapon codes.";
-    QTest::newRow("hidden check box") << "IsSwarm"
-                                      << "Ammo Type"
-                                      << "Swarm"
-                                      << ""
-                                      << "If weapon misses, is there a chance of hitting "
-                                         "something else?";
     QTest::newRow("shown only") << "Smoke"
                                 << ""
                                 << ""
@@ -304,12 +286,9 @@ void TestEquipmentColumns::declaredLengths_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("length");
     QTest::newRow("code") << "Code" << 8;
-    QTest::newRow("name") << "Name" << 40;
     QTest::newRow("description") << "Description2" << 80;
-    QTest::newRow("chamber") << "Chamber12" << 8;
     QTest::newRow("smoke") << "Smoke" << 4;
     QTest::newRow("number") << "Weight" << 0;
-    QTest::newRow("yes/no") << "IsSwarm" << 0;
     QTest::newRow("key") << "Number" << 0;
 }
 
