@@ -37,7 +37,9 @@ constexpr ChamberNames makeChamberNames() {
 
 constexpr ChamberNames chamberNames = makeChamberNames();
 
-// name, kind, group, caption, unit, hint, grid title, grid width, declared type, in grid
+// name, kind, group, caption, unit, hint, grid title, grid width, declared type, in grid.
+// SoundFire and SoundHit have no label: their caption is the text of the play button beside
+// them. Groups nested in a group are written "Outer/Inner".
 // clang-format off
 constexpr EquipmentColumn compactColumns[] = {
     {"Number", K::ShownOnly, "", "", "", "", "No", 20, "INTEGER PRIMARY KEY", true},
