@@ -1,0 +1,157 @@
+// The dataset over a million-row Equipment table: each operation beside a bare reference
+// run through the same driver in the same process.
+//   bench_dataset [rows] [database-file]
+#include "data/EquipmentQuery.h"
+#include "data/EquipmentSchema.h"
+#include "db/AliasRegistry.h"
+#include "db/DataSet.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSqlQuery>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+double residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/statm"));
+    status.open(QIODevice::ReadOnly);
+    const QList<QByteArray> parts = status.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
+}
+
+// Median of several runs, in milliseconds.
+double timeMs(const std::function<void()> &work, int runs = 5) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void makeTable(const QString &path, int rows) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
+    db.setDatabaseName(path);
+    db.open();
+    db::AliasRegistry::runScript(db, data::equipmentSchemaSql());
+    QSqlQuery fill(db);
+    // One in a hundred rows is a "Gauss" item, so that search matches 1 % of the rows.
+    const bool ok = fill.exec(
+        QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+            "INSERT INTO Equipment (Code, Name, Abbrev, Kind, Era, HeatToUser, DamageToTarget, "
+            "RangeMin, RangeS, RangeM, RangeL, Weight, Crits, Ammo, CV, Cost, Description1, "
+            "Description2, Chamber1, Chamber2, NeedLOS, IsMissile) "
+            "SELECT 'K' || i, 'Item ' || i || CASE WHEN i % 100 = 0 THEN ' Gauss' ELSE ' Laser' "
+            "END, "
+            "'IT' || (i % 1000), 'Weapon', 'IS', i % 30, i % 20, 0, 3, 6, 9, (i % 40) / 2.0, i % "
+            "8, "
+            "i % 50, i % 300, i * 10, 'A generated item for the benchmark, row ' || i, "
+            "'Second line of the description', 'K' || (i + 1), 'K' || (i + 2), i % 2, 0 FROM n")
+            .arg(rows));
+    if (!ok)
+        std::fprintf(stderr, "fill failed\n");
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("make"));
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    const QString path =
+        argc > 2 ? QString::fromLocal8Bit(argv[2])
+                 : QDir::tempPath() + QStringLiteral("/korvandel-bench-%1.sqlite").arg(rows);
+    if (!QFileInfo::exists(path)) {
+        std::printf("building %d rows in %s ...\n", rows, qPrintable(path));
+        makeTable(path, rows);
+    }
+    const QString ini = QDir::tempPath() + QStringLiteral("/korvandel-bench.ini");
+    {
+        QSettings settings(ini, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("VantrelDB/Driver"), QStringLiteral("SQLITE"));
+        settings.setValue(QStringLiteral("VantrelDB/Path"), path);
+    }
+    db::AliasRegistry::setConfigFile(ini);
+    QSqlDatabase db = db::AliasRegistry::database(data::equipmentAlias());
+
+    auto bareKeys = [&](const QString &where, const QString &pattern) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("SELECT Number FROM Equipment %1 ORDER BY Number").arg(where));
+        if (!pattern.isEmpty()) {
+            query.addBindValue(pattern);
+            query.addBindValue(pattern);
+        }
+        query.exec();
+        std::vector<qint64> keys;
+        while (query.next())
+            keys.push_back(query.value(0).toLongLong());
+        return keys.size();
+    };
+    const QString likeWhere = QStringLiteral("WHERE Name LIKE (?) OR Abbrev LIKE (?)");
+    bareKeys(QString(), QString()); // warm the page cache for both sides alike
+
+    std::printf("Korvandel dataset benchmark, %d rows (%s)\n", rows, qPrintable(path));
+    std::printf("%-34s %12s %14s\n", "operation", "dataset ms", "reference ms");
+
+    const double rssBefore = residentMegabytes();
+    db::DataSet set;
+    data::configureEquipmentQuery(set, true);
+    const double openMs = timeMs([&] {
+        set.close();
+        set.open();
+        set.fieldByName(QStringLiteral("Name"))->asString();
+    });
+    const double bareOpenMs = timeMs([&] { bareKeys(QString(), QString()); });
+    std::printf("%-34s %12.2f %14.2f  (bare key query)\n", "Open to first row current", openMs,
+                bareOpenMs);
+    const double rssAfter = residentMegabytes();
+
+    std::printf("%-34s %12.3f\n", "Last", timeMs([&] {
+                    set.first();
+                    set.last();
+                }));
+    std::printf("%-34s %12.3f\n", "Move by 50", timeMs([&] { set.moveBy(50); }, 21));
+    set.moveBy(rows / 3);
+    const QVariant mark = set.bookmark();
+    set.first();
+    std::printf("%-34s %12.3f\n", "Go to bookmark (after reopen)", timeMs([&] {
+                    set.first();
+                    set.gotoBookmark(mark);
+                }));
+
+    int matches = 0;
+    const double searchMs = timeMs([&] {
+        data::searchEquipment(set, QStringLiteral("Gauss"));
+        matches = set.recordCount();
+        set.fieldByName(QStringLiteral("Name"))->asString();
+    });
+    const double bareSearchMs = timeMs([&] { bareKeys(likeWhere, QStringLiteral("%Gauss%")); });
+    std::printf("%-34s %12.2f %14.2f  (same LIKE query, bare; %d rows)\n", "Search matching 1 %",
+                searchMs, bareSearchMs, matches);
+
+    data::searchEquipment(set, QString());
+    set.moveBy(rows / 2);
+    int heat = 0;
+    std::printf("%-34s %12.3f\n", "Post of one changed column", timeMs([&] {
+                    set.edit();
+                    set.fieldByName(QStringLiteral("HeatToUser"))
+                        ->setAsString(QString::number(++heat % 30));
+                    set.post();
+                }));
+    std::printf("%-34s %12.1f MB\n", "Resident memory added by open", rssAfter - rssBefore);
+    return 0;
+}

@@ -1,0 +1,18 @@
+#!/bin/bash
+# Installs what is missing, builds Korvandel and starts it on the demo catalogue.
+# The demo lives in work/demo/ (not tracked): the editor runs in work/demo/Editor, so the
+# game's configuration file "..\Vantrel.INI" is work/demo/Vantrel.INI and the sounds are
+# in work/demo/Audio/Default/. Delete work/demo to start again from the bundled demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+scripts/setup.sh
+scripts/build.sh build >/dev/null
+demo="$root/work/demo"
+mkdir -p "$demo/Editor" "$demo/Audio/Default"
+build/tools/korvandel-make-demo "$demo/Editor/VantrelDB.sqlite"
+if [ -x scripts/make-demo-audio.sh ] && [ -z "$(ls -A "$demo/Audio/Default")" ]; then
+    scripts/make-demo-audio.sh "$demo/Audio/Default"
+fi
+cd "$demo/Editor"
+exec "$root/build/korvandel"

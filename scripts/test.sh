@@ -1,0 +1,37 @@
+#!/bin/bash
+# Installs what is missing, builds Korvandel and runs every test:
+#   1. the normal build and all tests (with a private sound server and, where the
+#      printer script exists, a CUPS PDF printer);
+#   2. an AddressSanitizer + UndefinedBehaviorSanitizer build of the data-layer tests;
+#   3. a ThreadSanitizer build of the thread timer's tests.
+# KORVANDEL_SKIP_SANITIZERS=1 runs step 1 only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+eval "$(scripts/start-sound-server.sh)"
+trap 'scripts/start-sound-server.sh --stop' EXIT
+if [ -x scripts/start-printer.sh ]; then
+    scripts/start-printer.sh || echo "No printer could be started; printing tests will be skipped."
+fi
+
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j2 --timeout 600
+
+if [ "${KORVANDEL_SKIP_SANITIZERS:-0}" != 1 ]; then
+    echo "== AddressSanitizer + UndefinedBehaviorSanitizer: data layer =="
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANDEL_SANITIZE=ON >/dev/null
+    mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(db|data|columns|sound)$' | sed -n 's/^ *Test *#[0-9]*: //p')
+    cmake --build build-asan -j2 --target "${asan_tests[@]}"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build-asan --output-on-failure -L '^(db|data|columns|sound)$' --timeout 600
+
+    echo "== ThreadSanitizer: thread timer =="
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANDEL_TSAN=ON >/dev/null
+    mapfile -t tsan_tests < <(ctest --test-dir build-tsan -N -L '^timer$' | sed -n 's/^ *Test *#[0-9]*: //p')
+    if [ ${#tsan_tests[@]} -gt 0 ]; then
+        cmake --build build-tsan -j2 --target "${tsan_tests[@]}"
+        TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -L '^timer$' --timeout 600
+    fi
+fi
