@@ -1,0 +1,523 @@
+#include "report/emf/EmfPlayer.h"
+
+#include "report/emf/EmfFormat.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTransform>
+#include <optional>
+#include <vector>
+
+namespace emf {
+
+namespace {
+
+// Smallest size of each record that the player reads; shorter records make the picture
+// invalid. Records not listed are skipped unread.
+qint64 minimumRecordSize(std::uint32_t type) {
+    switch (type) {
+    case EMR_HEADER:
+        return 88;
+    case EMR_EOF:
+        return kEofSize;
+    case EMR_SAVEDC:
+        return 8;
+    case EMR_SETMAPMODE:
+    case EMR_SETBKMODE:
+    case EMR_SETTEXTALIGN:
+    case EMR_SETTEXTCOLOR:
+    case EMR_SETBKCOLOR:
+    case EMR_RESTOREDC:
+    case EMR_SELECTOBJECT:
+    case EMR_DELETEOBJECT:
+        return 12;
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_MOVETOEX:
+    case EMR_LINETO:
+        return 16;
+    case EMR_INTERSECTCLIPRECT:
+    case EMR_RECTANGLE:
+    case EMR_CREATEBRUSHINDIRECT:
+        return 24;
+    case EMR_CREATEPEN:
+        return 28;
+    case EMR_EXTCREATEFONTINDIRECTW:
+        return 12 + 92;
+    case EMR_EXTTEXTOUTW:
+        return 76;
+    default:
+        return 8;
+    }
+}
+
+QColor toColor(ColorRef c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+QRectF rectAt(const char *p) {
+    const double l = readI32(p), t = readI32(p + 4), r = readI32(p + 8), b = readI32(p + 12);
+    return QRectF(QPointF(l, t), QPointF(r, b));
+}
+
+// The largest font the player draws, in page units; beyond it glyph rendering would cost
+// far more than any real page needs.
+constexpr int kMaxFontHeight = 2000;
+// The longest text run drawn character by character with a spacing array.
+constexpr qint64 kMaxTextChars = 8192;
+
+struct GdiObject {
+    enum Kind { None, Pen, Brush, Font } kind = None;
+    ColorRef color = 0;
+    std::uint32_t style = 0;
+    int width = 0;
+    QFont font;
+};
+
+struct DcState {
+    std::uint32_t mapMode = MM_TEXT;
+    QPointF winOrg, vpOrg;
+    QSizeF winExt{1, 1}, vpExt{1, 1};
+    GdiObject pen{GdiObject::Pen, 0, PS_SOLID, 1, {}};
+    GdiObject brush{GdiObject::Brush, 0x00FFFFFF, BS_SOLID, 0, {}};
+    QFont font;
+    ColorRef textColor = 0;
+    ColorRef bkColor = 0x00FFFFFF;
+    std::uint32_t bkMode = OPAQUE;
+    std::uint32_t textAlign = 0;
+    QPointF pos;
+    std::optional<QRectF> clip; // in reference device units
+};
+
+class Replay {
+public:
+    Replay(const QByteArray &picture, QPainter &painter, const QRectF &target)
+        : m_data(picture.constData()), m_size(picture.size()), m_painter(painter) {
+        const char *h = m_data;
+        const QRectF frame = rectAt(h + 24);
+        const double devW = readI32(h + 72), devH = readI32(h + 76);
+        const double mmW = readI32(h + 80), mmH = readI32(h + 84);
+        // Frame (0.01 mm, inclusive) on the reference device, stretched onto the target.
+        const double pxPerUnitX = devW / (mmW * 100.0), pxPerUnitY = devH / (mmH * 100.0);
+        const double fx = frame.left() * pxPerUnitX, fy = frame.top() * pxPerUnitY;
+        const double fw = (frame.width() + 1) * pxPerUnitX, fh = (frame.height() + 1) * pxPerUnitY;
+        m_devToTarget = QTransform::fromTranslate(-fx, -fy) *
+                        QTransform::fromScale(target.width() / fw, target.height() / fh) *
+                        QTransform::fromTranslate(target.left(), target.top());
+        m_base = painter.worldTransform();
+        m_objects.resize(readU16(h + 56));
+        m_state.font = makeFont(-13, 400, false, false, false, QStringLiteral("Arial"));
+    }
+
+    void run() {
+        qint64 at = 0;
+        while (at + 8 <= m_size) {
+            const char *r = m_data + at;
+            const std::uint32_t type = readU32(r);
+            const qint64 size = readU32(r + 4);
+            if (type == EMR_EOF)
+                break;
+            record(type, r);
+            at += size;
+        }
+    }
+
+private:
+    static QFont makeFont(int height, int weight, bool italic, bool underline, bool strike,
+                          const QString &face) {
+        QFont f(face);
+        // A negative height is the character height, a positive one the cell height, of
+        // which the character takes roughly seven eighths.
+        int px = height < 0 ? -height : (height * 7 + 4) / 8;
+        f.setPixelSize(qBound(1, px == 0 ? 13 : px, kMaxFontHeight));
+        if (weight > 0)
+            f.setWeight(QFont::Weight(qBound(1, weight, 1000)));
+        f.setItalic(italic);
+        f.setUnderline(underline);
+        f.setStrikeOut(strike);
+        f.setHintingPreference(QFont::PreferNoHinting);
+        return f;
+    }
+
+    QTransform logToDev() const {
+        if (m_state.mapMode != MM_ANISOTROPIC && m_state.mapMode != 7 /* isotropic */)
+            return {};
+        const double sx =
+            m_state.winExt.width() ? m_state.vpExt.width() / m_state.winExt.width() : 1;
+        const double sy =
+            m_state.winExt.height() ? m_state.vpExt.height() / m_state.winExt.height() : 1;
+        return QTransform::fromTranslate(-m_state.winOrg.x(), -m_state.winOrg.y()) *
+               QTransform::fromScale(sx, sy) *
+               QTransform::fromTranslate(m_state.vpOrg.x(), m_state.vpOrg.y());
+    }
+
+    // Prepares the painter for one drawing operation in logical units; the caller restores.
+    void begin() {
+        m_painter.save();
+        m_painter.setWorldTransform(m_devToTarget * m_base);
+        if (m_state.clip)
+            m_painter.setClipRect(*m_state.clip, Qt::IntersectClip);
+        m_painter.setWorldTransform(logToDev() * m_devToTarget * m_base);
+    }
+
+    QPen currentPen() const {
+        if (m_state.pen.style == PS_NULL)
+            return Qt::NoPen;
+        QPen pen(toColor(m_state.pen.color));
+        // A pen thinner than one device pixel is drawn one pixel wide, as on paper.
+        const double scale = std::sqrt(std::abs(m_painter.worldTransform().determinant()));
+        pen.setWidthF(m_state.pen.width * scale < 1.0 ? 0.0 : m_state.pen.width);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        return pen;
+    }
+
+    QBrush currentBrush() const {
+        if (m_state.brush.style == BS_NULL)
+            return Qt::NoBrush;
+        return toColor(m_state.brush.color);
+    }
+
+    GdiObject *object(std::uint32_t handle) {
+        if (handle == 0 || handle >= m_objects.size())
+            return nullptr;
+        return &m_objects[handle];
+    }
+
+    void selectStock(std::uint32_t index) {
+        switch (index) {
+        case WHITE_BRUSH:
+        case 1:   // light grey
+        case 2:   // grey
+        case 3:   // dark grey
+        case 4: { // black
+            static const ColorRef greys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0};
+            m_state.brush = {GdiObject::Brush, greys[index], BS_SOLID, 0, {}};
+            break;
+        }
+        case NULL_BRUSH:
+            m_state.brush = {GdiObject::Brush, 0, BS_NULL, 0, {}};
+            break;
+        case 6: // white pen
+            m_state.pen = {GdiObject::Pen, 0xFFFFFF, PS_SOLID, 0, {}};
+            break;
+        case BLACK_PEN:
+            m_state.pen = {GdiObject::Pen, 0, PS_SOLID, 0, {}};
+            break;
+        case NULL_PEN:
+            m_state.pen = {GdiObject::Pen, 0, PS_NULL, 0, {}};
+            break;
+        default:
+            break;
+        }
+    }
+
+    void record(std::uint32_t type, const char *r) {
+        switch (type) {
+        case EMR_SETMAPMODE:
+            m_state.mapMode = readU32(r + 8);
+            break;
+        case EMR_SETWINDOWEXTEX:
+            m_state.winExt = QSizeF(readI32(r + 8), readI32(r + 12));
+            break;
+        case EMR_SETWINDOWORGEX:
+            m_state.winOrg = QPointF(readI32(r + 8), readI32(r + 12));
+            break;
+        case EMR_SETVIEWPORTEXTEX:
+            m_state.vpExt = QSizeF(readI32(r + 8), readI32(r + 12));
+            break;
+        case EMR_SETVIEWPORTORGEX:
+            m_state.vpOrg = QPointF(readI32(r + 8), readI32(r + 12));
+            break;
+        case EMR_SETBKMODE:
+            m_state.bkMode = readU32(r + 8);
+            break;
+        case EMR_SETTEXTALIGN:
+            m_state.textAlign = readU32(r + 8);
+            break;
+        case EMR_SETTEXTCOLOR:
+            m_state.textColor = readU32(r + 8);
+            break;
+        case EMR_SETBKCOLOR:
+            m_state.bkColor = readU32(r + 8);
+            break;
+        case EMR_MOVETOEX:
+            m_state.pos = QPointF(readI32(r + 8), readI32(r + 12));
+            break;
+        case EMR_SAVEDC:
+            if (m_saved.size() < 1024)
+                m_saved.push_back(m_state);
+            break;
+        case EMR_RESTOREDC: {
+            const std::int32_t rel = readI32(r + 8);
+            if (rel < 0 && qint64(m_saved.size()) >= -qint64(rel)) {
+                m_saved.resize(m_saved.size() + rel + 1);
+                m_state = m_saved.back();
+                m_saved.pop_back();
+            }
+            break;
+        }
+        case EMR_INTERSECTCLIPRECT: {
+            const QRectF clip = logToDev().mapRect(rectAt(r + 8));
+            m_state.clip = m_state.clip ? m_state.clip->intersected(clip) : clip;
+            break;
+        }
+        case EMR_CREATEPEN:
+            if (GdiObject *o = object(readU32(r + 8)))
+                *o = {GdiObject::Pen,
+                      readU32(r + 24),
+                      readU32(r + 12) & 0xF,
+                      qBound(0, readI32(r + 16), 10000),
+                      {}};
+            break;
+        case EMR_CREATEBRUSHINDIRECT:
+            if (GdiObject *o = object(readU32(r + 8)))
+                *o = {GdiObject::Brush, readU32(r + 16), readU32(r + 12), 0, {}};
+            break;
+        case EMR_EXTCREATEFONTINDIRECTW:
+            if (GdiObject *o = object(readU32(r + 8))) {
+                const char *lf = r + 12;
+                QString face;
+                for (int i = 0; i < 32; ++i) {
+                    const char16_t c = readU16(lf + 28 + 2 * i);
+                    if (!c)
+                        break;
+                    face.append(QChar(c));
+                }
+                o->kind = GdiObject::Font;
+                o->font = makeFont(readI32(lf), readI32(lf + 16), lf[20], lf[21], lf[22], face);
+            }
+            break;
+        case EMR_SELECTOBJECT: {
+            const std::uint32_t handle = readU32(r + 8);
+            if (handle & kStockObject) {
+                selectStock(handle & ~kStockObject);
+            } else if (const GdiObject *o = object(handle)) {
+                if (o->kind == GdiObject::Pen)
+                    m_state.pen = *o;
+                else if (o->kind == GdiObject::Brush)
+                    m_state.brush = *o;
+                else if (o->kind == GdiObject::Font)
+                    m_state.font = o->font;
+            }
+            break;
+        }
+        case EMR_DELETEOBJECT:
+            if (GdiObject *o = object(readU32(r + 8)))
+                *o = {};
+            break;
+        case EMR_RECTANGLE:
+            rectangle(rectAt(r + 8));
+            break;
+        case EMR_LINETO: {
+            const QPointF to(readI32(r + 8), readI32(r + 12));
+            line(m_state.pos, to);
+            m_state.pos = to;
+            break;
+        }
+        case EMR_EXTTEXTOUTW:
+            text(r);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void rectangle(const QRectF &r) {
+        begin();
+        if (m_state.pen.style == PS_NULL) {
+            // Without a pen the fill stops one unit short on the right and bottom.
+            const QRectF fill(r.left(), r.top(), r.width() - 1, r.height() - 1);
+            if (m_state.brush.style != BS_NULL && fill.width() > 0 && fill.height() > 0)
+                m_painter.fillRect(fill, currentBrush());
+        } else {
+            m_painter.setPen(currentPen());
+            m_painter.setBrush(currentBrush());
+            m_painter.drawRect(
+                QRectF(r.left() + 0.5, r.top() + 0.5, r.width() - 1, r.height() - 1));
+        }
+        m_painter.restore();
+    }
+
+    // A line covers the unit cells from its first point up to, not including, its second.
+    void line(const QPointF &from, const QPointF &to) {
+        if (m_state.pen.style == PS_NULL || from == to)
+            return;
+        begin();
+        m_painter.setPen(currentPen());
+        QLineF l;
+        if (from.y() == to.y()) {
+            const double dir = to.x() > from.x() ? 0 : 1;
+            l = QLineF(from.x() + dir, from.y() + 0.5, to.x() + dir, to.y() + 0.5);
+        } else if (from.x() == to.x()) {
+            const double dir = to.y() > from.y() ? 0 : 1;
+            l = QLineF(from.x() + 0.5, from.y() + dir, to.x() + 0.5, to.y() + dir);
+        } else {
+            l = QLineF(from + QPointF(0.5, 0.5), to + QPointF(0.5, 0.5));
+        }
+        m_painter.drawLine(l);
+        m_painter.restore();
+    }
+
+    void text(const char *r) {
+        const qint64 size = readU32(r + 4);
+        const char *t = r + 36; // the EMRTEXT part
+        QPointF ref(readI32(t), readI32(t + 4));
+        const qint64 chars = readU32(t + 8);
+        const qint64 offString = readU32(t + 12);
+        const std::uint32_t options = readU32(t + 16);
+        const QRectF rect = rectAt(t + 20);
+        const qint64 offDx = readU32(t + 36);
+        // validate() has checked that the string and the spacing array lie in the record.
+        QString str;
+        if (chars > 0) {
+            str.resize(chars);
+            for (qint64 i = 0; i < chars; ++i)
+                str[i] = QChar(readU16(r + offString + 2 * i));
+        }
+        const bool hasDx =
+            offDx != 0 && chars > 0 && chars <= kMaxTextChars && offDx + 4 * chars <= size;
+
+        begin();
+        const QRectF box(rect.left(), rect.top(), rect.width(), rect.height());
+        if (options & ETO_OPAQUE)
+            m_painter.fillRect(box, toColor(m_state.bkColor));
+        if (options & ETO_CLIPPED)
+            m_painter.setClipRect(box, Qt::IntersectClip);
+        if (!str.isEmpty()) {
+            m_painter.setFont(m_state.font);
+            const QFontMetricsF fm(m_state.font);
+            double width = 0;
+            if (hasDx)
+                for (qint64 i = 0; i < chars; ++i)
+                    width += readI32(r + offDx + 4 * i);
+            else
+                width = fm.horizontalAdvance(str);
+            if (m_state.textAlign & 1) // update current position: start there
+                ref = m_state.pos;
+            double x = ref.x();
+            switch (m_state.textAlign & 6) {
+            case TA_RIGHT:
+                x -= width;
+                break;
+            case TA_CENTER:
+                x -= width / 2;
+                break;
+            default:
+                break;
+            }
+            double baseline = ref.y() + fm.ascent();
+            if ((m_state.textAlign & 24) == 24)
+                baseline = ref.y();
+            else if (m_state.textAlign & 8)
+                baseline = ref.y() - fm.descent();
+            if (m_state.bkMode == OPAQUE && !(options & ETO_OPAQUE))
+                m_painter.fillRect(QRectF(x, baseline - fm.ascent(), width, fm.height()),
+                                   toColor(m_state.bkColor));
+            m_painter.setPen(toColor(m_state.textColor));
+            if (hasDx) {
+                double cx = x;
+                for (qint64 i = 0; i < chars; ++i) {
+                    m_painter.drawText(QPointF(cx, baseline), QString(str.at(i)));
+                    cx += readI32(r + offDx + 4 * i);
+                }
+            } else {
+                m_painter.drawText(QPointF(x, baseline), str);
+            }
+            if (m_state.textAlign & 1)
+                m_state.pos.setX(m_state.pos.x() + width);
+        }
+        m_painter.restore();
+    }
+
+    const char *m_data;
+    qint64 m_size;
+    QPainter &m_painter;
+    QTransform m_devToTarget;
+    QTransform m_base;
+    std::vector<GdiObject> m_objects;
+    DcState m_state;
+    std::vector<DcState> m_saved;
+};
+
+} // namespace
+
+qint64 EmfPlayer::declaredSize(const char *data, qint64 available) {
+    if (available < 88)
+        return -1;
+    if (readU32(data) != EMR_HEADER || readU32(data + 40) != kSignature)
+        return -1;
+    const qint64 headerSize = readU32(data + 4);
+    const qint64 total = readU32(data + 48);
+    if (headerSize < 88 || headerSize % 4 || total < headerSize + kEofSize || total % 4)
+        return -1;
+    return total;
+}
+
+QString EmfPlayer::validate(const QByteArray &picture) {
+    const char *data = picture.constData();
+    const qint64 size = picture.size();
+    const qint64 declared = declaredSize(data, size);
+    if (declared < 0)
+        return QStringLiteral("not an Enhanced Metafile picture");
+    if (declared != size)
+        return QStringLiteral("picture length %1 differs from its header's %2")
+            .arg(size)
+            .arg(declared);
+    if (readI32(data + 72) <= 0 || readI32(data + 76) <= 0 || readI32(data + 80) <= 0 ||
+        readI32(data + 84) <= 0)
+        return QStringLiteral("picture has no reference device");
+    const QRectF frame = rectAt(data + 24);
+    if (frame.width() < 0 || frame.height() < 0 || frame.width() > 1e8 || frame.height() > 1e8)
+        return QStringLiteral("picture has no frame");
+
+    qint64 at = 0, records = 0;
+    bool ended = false;
+    while (at < size) {
+        if (at + 8 > size)
+            return QStringLiteral("record at %1 is cut short").arg(at);
+        const std::uint32_t type = readU32(data + at);
+        const qint64 recordSize = readU32(data + at + 4);
+        if (recordSize < 8 || recordSize % 4 || recordSize > size - at)
+            return QStringLiteral("record at %1 has a bad size").arg(at);
+        if ((at == 0) != (type == EMR_HEADER))
+            return QStringLiteral("header record misplaced at %1").arg(at);
+        if (recordSize < minimumRecordSize(type))
+            return QStringLiteral("record at %1 is too short for its type").arg(at);
+        if (type == EMR_EXTTEXTOUTW) {
+            const char *t = data + at + 36;
+            const qint64 chars = readU32(t + 8), offString = readU32(t + 12),
+                         offDx = readU32(t + 36);
+            if (chars > 0 && (offString < 76 || offString + 2 * chars > recordSize))
+                return QStringLiteral("text at %1 lies outside its record").arg(at);
+            if (chars > 0 && offDx != 0 && (offDx < 76 || offDx + 4 * chars > recordSize))
+                return QStringLiteral("spacing at %1 lies outside its record").arg(at);
+        }
+        ++records;
+        at += recordSize;
+        if (type == EMR_EOF) {
+            ended = true;
+            break;
+        }
+    }
+    if (!ended || at != size)
+        return QStringLiteral("picture does not end with its end record");
+    if (readU32(data + 52) != records)
+        return QStringLiteral("picture holds %1 records, its header says %2")
+            .arg(records)
+            .arg(readU32(data + 52));
+    return {};
+}
+
+void EmfPlayer::play(const QByteArray &picture, QPainter &painter, const QRectF &target) {
+    if (!validate(picture).isEmpty() || target.isEmpty() || !painter.isActive())
+        return;
+    painter.save();
+    Replay(picture, painter, target).run();
+    painter.restore();
+}
+
+} // namespace emf
