@@ -10,3 +10,7 @@ korvandel_add_test(NAME tst_pathmapping SOURCES tst_pathmapping.cpp
 korvandel_add_test(NAME tst_configuration
     SOURCES tst_configuration.cpp ${CMAKE_SOURCE_DIR}/src/app/Configuration.cpp
     LIBS korvandel_platform korvandel_controls Qt6::Widgets LABELS sound)
+korvandel_add_test(NAME tst_weaponsounds
+    SOURCES tst_weaponsounds.cpp ${CMAKE_SOURCE_DIR}/src/data/WeaponSounds.cpp
+        ${CMAKE_SOURCE_DIR}/src/data/OpenDialog.cpp
+    LIBS korvandel_db korvandel_platform Qt6::Widgets LABELS sound)

@@ -1,0 +1,77 @@
+#include "data/OpenDialog.h"
+
+#include "platform/PathMapping.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace data {
+
+namespace {
+
+// The desktop file dialog, refusing a file that is read-only or lies in a write-protected
+// folder: such a file is left to the game's installation and not picked here.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1) {
+            const QFileInfo info(files.first());
+            if (info.isFile() &&
+                (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())) {
+                QMessageBox::warning(this, windowTitle(),
+                                     QDir::toNativeSeparators(info.filePath()) +
+                                         tr("\nThis file is set to read-only.\n"
+                                            "Try again with a different file name."));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+std::optional<QString> runFileDialog(const TOpenDialog &settings, QWidget *parent) {
+    FileDialog dialog(parent, settings.Title());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(settings.Filters());
+    dialog.selectNameFilter(settings.Filters().value(0));
+    dialog.setDefaultSuffix(settings.DefaultExt());
+    if (settings.FileName().isEmpty())
+        dialog.setDirectory(settings.startDirectory());
+    else
+        dialog.selectFile(settings.FileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+} // namespace
+
+TOpenDialog::TOpenDialog()
+    : m_title(QStringLiteral("Choose the audio file:")),
+      m_filters{QStringLiteral("Audio Files (*.WAV)"), QStringLiteral("All files (*.*)")},
+      m_defaultExt(QStringLiteral("WAV")) {}
+
+QString TOpenDialog::startDirectory() const {
+    if (!m_fileName.isEmpty())
+        return QFileInfo(m_fileName).absolutePath();
+    return QDir(platform::mapPath(m_initialDir)).absolutePath();
+}
+
+bool TOpenDialog::Execute(QWidget *parent) {
+    const QString workingDirectory = QDir::currentPath();
+    const std::optional<QString> chosen =
+        m_runner ? m_runner(*this, parent) : runFileDialog(*this, parent);
+    QDir::setCurrent(workingDirectory);
+    if (!chosen)
+        return false;
+    m_fileName = *chosen;
+    return true;
+}
+
+} // namespace data
