@@ -60,6 +60,14 @@ void openOrThrow(QSqlDatabase &db, const QString &alias) {
         QSqlDatabase::removeDatabase(alias);
         throw DatabaseError(QStringLiteral("Cannot open database '%1': %2").arg(alias, reason));
     }
+    if (db.driverName() == QLatin1String("QSQLITE")) {
+        // A write-ahead log makes each post one synchronous write instead of several, and
+        // keeps every committed row on disk. Where the folder refuses the log files, the
+        // file keeps its rollback journal.
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    }
 }
 
 // Splits a script at the semicolons that end statements (not those inside quotes);
