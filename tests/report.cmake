@@ -1,0 +1,4 @@
+# Printing: EMF pages, the page store and report files, the report engine with the
+# equipment list, the preview window, and real printing (skipped without a printer).
+korvandel_add_test(NAME tst_report_engine SOURCES tst_report_engine.cpp
+    LIBS korvandel_report Qt6::Sql LABELS report)

@@ -1,0 +1,332 @@
+// The report engine and the equipment list over a real SQLite table: page layout, band
+// placing, text placing, page numbers, the preview's life cycle and the progress window.
+#include "controls/Fonts.h"
+#include "db/DataSet.h"
+#include "report/Print.h"
+#include "report/QRReport.h"
+#include "report/QRReportProgress.h"
+#include "report_support.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace reporttest;
+
+namespace {
+
+constexpr std::uint32_t kYellow = 0x0080FFFF;
+constexpr std::uint32_t kWhite = 0x00FFFFFF;
+
+// Detail rows are the band fills 16 units high.
+std::vector<Fill> detailRows(const Page &page) {
+    std::vector<Fill> rows;
+    for (const Fill &f : page.fills)
+        if (f.bottom - f.top == 16)
+            rows.push_back(f);
+    return rows;
+}
+
+// Closes the preview window as soon as it is shown, noting that it was.
+struct PreviewCloser {
+    bool shown = false;
+    int pagesSeen = 0;
+    void arm() {
+        QTimer::singleShot(0, [this] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                shown = true;
+                pagesSeen = QRPrinter->PageCount();
+                w->close();
+            } else {
+                arm();
+            }
+        });
+    }
+};
+
+} // namespace
+
+class TestReportEngine : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TempCatalogue> cat;
+    QTemporaryDir dir;
+
+    // A fresh equipment list over a table of the given number of rows, prepared.
+    std::unique_ptr<TfrmPrint> prepareList(int rows) {
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, rows);
+        auto form = std::make_unique<TfrmPrint>();
+        form->sqlEquipment->open();
+        form->QRReport1->ShowProgress = false;
+        form->QRReport1->Prepare();
+        return form;
+    }
+
+private slots:
+    void initTestCase() {
+        controls::installFontSubstitutes();
+        CreateQRPrinter(qApp);
+        // A printable area of 8.5 x 11.25 inches: 816 x 1080 page units on a 96-dpi screen.
+        QRPrinter->SetPrinter(pdfPrinter(dir.filePath(QStringLiteral("x.pdf")), 8.5, 11.25));
+        QCOMPARE(TQRPrinter::ScreenPixelsPerInch(), 96);
+        QCOMPARE(QRPrinter->PageHeight(), 1080);
+        QCOMPARE(QRPrinter->PageWidth(), 816);
+    }
+    void cleanup() {
+        QRPrinter->ClearPages();
+        cat.reset();
+    }
+
+    void listLayout_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("rowsPerPage");
+        QTest::newRow("empty table") << 0 << QList<int>{1};
+        QTest::newRow("one row") << 1 << QList<int>{1};
+        QTest::newRow("page 1 full") << 55 << QList<int>{55};
+        QTest::newRow("one more") << 56 << QList<int>{55, 1};
+        QTest::newRow("page 2 full") << 116 << QList<int>{55, 61};
+        QTest::newRow("three pages") << 150 << QList<int>{55, 61, 34};
+    }
+    void listLayout() {
+        QFETCH(int, rows);
+        QFETCH(QList<int>, rowsPerPage);
+        auto form = prepareList(rows);
+        QCOMPARE(QRPrinter->Status(), psReady);
+        QCOMPARE(QRPrinter->PageCount(), int(rowsPerPage.size()));
+        int row = 0;
+        for (int p = 1; p <= QRPrinter->PageCount(); ++p) {
+            const Page page = decode(QRPrinter->Page(p));
+            const std::vector<Fill> details = detailRows(page);
+            QCOMPARE(int(details.size()), rowsPerPage[p - 1]);
+            // Rows start under the headings: below the title on page 1, the page header later.
+            const int firstY = p == 1 ? 169 : 73;
+            for (std::size_t i = 0; i < details.size(); ++i, ++row) {
+                QCOMPARE(details[i].top, firstY + 16 * int(i));
+                // The alternation runs on across pages, starting light yellow.
+                QCOMPARE(details[i].color, row % 2 == 0 ? kYellow : kWhite);
+            }
+            QCOMPARE(bool(page.find(QStringLiteral("Vantrel Equipment List"))), p > 1);
+            QCOMPARE(bool(page.find(QStringLiteral("Vantrel"))), p == 1);
+            const Text *heading = page.find(QStringLiteral("Name"));
+            QVERIFY(heading);
+            QCOMPARE(heading->y, (p == 1 ? 137 : 41) + 12);
+            // The footer stands at the bottom of every page, the last one included.
+            const Text *number = page.find(QString::number(p));
+            QVERIFY(number);
+            QCOMPARE(number->y, 1080 - 24 + 1);
+        }
+        if (rows == 0) {
+            const Page page = decode(QRPrinter->Page(1));
+            QCOMPARE(detailRows(page).front().color, kYellow);
+            QVERIFY(!page.find(QStringLiteral("Weapon 1")));
+        }
+    }
+
+    void rightAlignedTextEndsOneSpaceShort() {
+        auto form = prepareList(3);
+        const Page page = decode(QRPrinter->Page(1));
+        const int space = QFontMetrics(TQRFont{QStringLiteral("Times New Roman"), 12}.toQFont(16))
+                              .horizontalAdvance(QLatin1Char(' '));
+        QVERIFY(space > 0);
+        // Row 2's heat is 2; its control spans 214..292.
+        const Text *heat = nullptr;
+        for (const Text &t : page.texts)
+            if (t.text == QStringLiteral("2 ") && t.y == 169 + 16)
+                heat = heat ? heat : &t;
+        QVERIFY(heat);
+        QCOMPARE(heat->align & 6u, 2u); // right-aligned
+        QCOMPARE(heat->x, 292 + space);
+        QCOMPARE(heat->rect.left(), 214);
+        QCOMPARE(heat->rect.right() + 1, 292 + space);
+        QCOMPARE(heat->options, 2u); // opaque, not clipped (auto-sized)
+        QCOMPARE(heat->background, kWhite);
+        // The code column starts left of the printable area and is not moved back.
+        const Text *code = nullptr;
+        for (const Text &t : page.texts)
+            if (t.text == QStringLiteral("1 ") && t.y == 169 && t.rect.left() == -25)
+                code = &t;
+        QVERIFY(code);
+        QCOMPARE(code->fontHeight, -13);
+    }
+
+    void bandAlignedTextIgnoresLeft_data() {
+        QTest::addColumn<int>("left");
+        QTest::newRow("as designed") << 132;
+        QTest::newRow("negative") << -300;
+        QTest::newRow("far right") << 2000;
+    }
+    void bandAlignedTextIgnoresLeft() {
+        QFETCH(int, left);
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 1);
+        TfrmPrint form;
+        form.QRLabel1->Left = left;
+        form.QRSysData2->Left = left;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        form.QRReport1->Prepare();
+        const Page page = decode(QRPrinter->Page(1));
+        const Text *title = page.find(QStringLiteral("Vantrel"));
+        QVERIFY(title);
+        const int w = QFontMetrics(form.QRLabel1->Font.toQFont(37))
+                          .horizontalAdvance(QStringLiteral("Vantrel"));
+        const int x1 = qRound(816 * 0.5 - w * 0.5), x2 = qRound(816 * 0.5 + w * 0.5);
+        QCOMPARE(title->x, x1 + (x2 - x1) / 2);
+        QCOMPARE(title->rect.left(), x1);
+        QCOMPARE(title->fontHeight, -37);
+        QCOMPARE(page.find(QStringLiteral("1"))->align & 6u, 6u); // centred page number
+    }
+
+    // A band whose bottom would land exactly on the footer's top goes to the next page.
+    void fitTestAtTheBoundary_data() {
+        QTest::addColumn<int>("titleHeight");
+        QTest::addColumn<int>("rowsOnPage1");
+        QTest::newRow("last row ends 1 above the footer") << 159 << 56;
+        QTest::newRow("last row ends on the footer") << 160 << 55;
+        QTest::newRow("last row would end 1 below") << 161 << 55;
+    }
+    void fitTestAtTheBoundary() {
+        QFETCH(int, titleHeight);
+        QFETCH(int, rowsOnPage1);
+        QWidget host;
+        new TQRBand(&host, rbTitle, titleHeight);
+        new TQRBand(&host, rbDetail, 16);
+        new TQRBand(&host, rbPageFooter, 24);
+        auto *report = new TQRReport(&host);
+        report->ShowProgress = false;
+        int left = 80;
+        report->OnNeedData = [&left](bool &more) { more = left-- > 0; };
+        report->Prepare();
+        const Page page = decode(QRPrinter->Page(1));
+        QCOMPARE(int(detailRows(page).size()), rowsOnPage1);
+        QCOMPARE(detailRows(page).back().top, titleHeight + 16 * (rowsOnPage1 - 1));
+    }
+
+    // Headers already see the new page's number, footers still the old one.
+    void pageNumbersAtHeadersAndFooters() {
+        auto form = std::make_unique<TfrmPrint>();
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 150);
+        form->sqlEquipment->open();
+        QList<int> headers, footers;
+        form->QRBand5->BeforePrint = [&](TQRBand *band, bool &print) {
+            headers << form->QRReport1->PageNo;
+            form->QRBand5BeforePrint(band, print);
+        };
+        form->QRBand4->BeforePrint = [&](TQRBand *, bool &) { footers << form->QRReport1->PageNo; };
+        form->QRReport1->ShowProgress = false;
+        form->QRReport1->Prepare();
+        QCOMPARE(headers, (QList<int>{1, 2, 3}));
+        QCOMPARE(footers, (QList<int>{1, 2, 3}));
+        QCOMPARE(form->QRReport1->PageCount(), 3);
+    }
+
+    void previewDiscardsWhatItPrepared() {
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 70);
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        PreviewCloser closer;
+        closer.arm();
+        form.QRReport1->Preview();
+        QVERIFY(closer.shown);
+        QCOMPARE(closer.pagesSeen, 2);
+        QCOMPARE(QRPrinter->Status(), psEmpty);
+    }
+
+    void previewAfterAnErrorLeavesAnEmptyStore() {
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 100);
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        form.QRBand3->BeforePrint = [&](TQRBand *, bool &) {
+            if (form.QRReport1->DetailNo == 60)
+                throw EQRError(QStringLiteral("handler failed"));
+        };
+        QVERIFY_THROWS_EXCEPTION(EQRError, form.QRReport1->Preview());
+        QCOMPARE(QRPrinter->Status(), psEmpty);
+        // The next preview prepares afresh.
+        form.QRBand3->BeforePrint = nullptr;
+        PreviewCloser closer;
+        closer.arm();
+        form.QRReport1->Preview();
+        QVERIFY(closer.shown);
+        QCOMPARE(QRPrinter->Status(), psEmpty);
+    }
+
+    void cancelEndsWithoutPreview() {
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 200);
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        int details = 0;
+        form.QRBand3->AfterPrint = [&](TQRBand *, bool) {
+            if (++details == 10)
+                QRPrinter->Cancel(); // what the progress window's Cancel button does
+        };
+        bool shown = false;
+        QTimer::singleShot(0, [&] { shown = QApplication::activeModalWidget() != nullptr; });
+        form.QRReport1->Preview();
+        QCoreApplication::processEvents();
+        QVERIFY(!shown);
+        QCOMPARE(details, 10);
+        QCOMPARE(QRPrinter->Status(), psEmpty);
+        QCOMPARE(QRPrinter->PageCount(), 0);
+    }
+
+    void cancelButtonSetsTheFlag() {
+        TQRProgressForm progress(QRPrinter);
+        QRPrinter->Cancelled = false;
+        QCOMPARE(progress.windowTitle(), QStringLiteral("Report engine version 1.0d"));
+        QTest::keyClick(&progress, Qt::Key_Escape);
+        QVERIFY(QRPrinter->Cancelled);
+        QRPrinter->Cancelled = false;
+        progress.CancelButton()->click();
+        QVERIFY(QRPrinter->Cancelled);
+        QRPrinter->Cancelled = false;
+    }
+
+    void progressMovesInAboutTwentySteps_data() {
+        QTest::addColumn<int>("max");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QList<int>>("positions"); // after SetProgress(1), (2), ... (6)
+        QTest::newRow("45 records") << 45 << 2 << QList<int>{0, 2, 2, 4, 4, 6};
+        QTest::newRow("10 records") << 10 << 1 << QList<int>{1, 2, 3, 4, 5, 6};
+        QTest::newRow("100 records") << 100 << 5 << QList<int>{0, 0, 0, 0, 5, 5};
+        QTest::newRow("no count") << 0 << 1 << QList<int>{0, 0, 0, 0, 0, 0};
+    }
+    void progressMovesInAboutTwentySteps() {
+        QFETCH(int, max);
+        QFETCH(int, step);
+        QFETCH(QList<int>, positions);
+        TQRProgressForm progress(QRPrinter);
+        progress.SetMax(max);
+        QCOMPARE(progress.Step(), step);
+        for (int i = 1; i <= positions.size(); ++i) {
+            progress.SetProgress(i);
+            QCOMPARE(progress.Position(), positions[i - 1]);
+        }
+    }
+
+    void progressMessageNamesTheReport() {
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 1);
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        QString message;
+        form.QRBand1->BeforePrint = [&](TQRBand *, bool &) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *p = qobject_cast<TQRProgressForm *>(w))
+                    message = p->Message();
+        };
+        form.QRReport1->Prepare();
+        QCOMPARE(message, QStringLiteral("Preparing report Vantrel Equipment List "));
+    }
+};
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_report_engine.moc"
