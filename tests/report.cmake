@@ -2,3 +2,5 @@
 # equipment list, the preview window, and real printing (skipped without a printer).
 korvandel_add_test(NAME tst_report_engine SOURCES tst_report_engine.cpp
     LIBS korvandel_report Qt6::Sql LABELS report)
+korvandel_add_test(NAME tst_report_emf SOURCES tst_report_emf.cpp
+    LIBS korvandel_report Qt6::Sql LABELS report)
