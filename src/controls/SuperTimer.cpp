@@ -175,8 +175,12 @@ private:
             [self = shared_from_this()] {
                 if (TSuperTimer *timer = self->m_timer)
                     guarded([timer] { timer->DoTimer(); });
+                self->m_handedBack.fetch_add(1, std::memory_order_release);
             },
             Qt::BlockingQueuedConnection);
+        // Qt's blocking call already orders the tick before the return; this pair states
+        // the order in a way that thread checkers, which cannot look inside Qt, also see.
+        m_handedBack.load(std::memory_order_acquire);
     }
 
     const TSuperTimer::Clock m_clock;
@@ -196,6 +200,8 @@ private:
     std::atomic<std::uint64_t> m_generation{0};
     // Written by the worker at each tick, read by the GUI thread.
     std::atomic<std::int32_t> m_time{0};
+    // Counts the ticks that the GUI thread has run.
+    std::atomic<std::uint64_t> m_handedBack{0};
     // Touched only on the GUI thread.
     TSuperTimer *m_timer;
 };
