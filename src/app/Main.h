@@ -1,0 +1,106 @@
+#pragma once
+
+#include "app/DetailLayout.h"
+#include "db/DataSet.h"
+#include "db/DataSource.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QFileDialog;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+
+namespace controls {
+class TAStatusBar;
+class TDBEdit;
+class TDBGrid;
+class TDBNavigatorSpec;
+} // namespace controls
+
+namespace app {
+
+// The editor's main window: navigators and the search across the top, the grid of rows,
+// the scrolling detail panel with an editor for nearly every column, the hint status bar
+// and the menu. Everything is bound to srcEquipmernt over the live query sqlEquipment.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // The design size of the client area (below the menu bar, status bar included), and
+    // what the window frame, caption and menu bar add to it at the design size.
+    static constexpr QSize designClientSize{792, 548};
+    static constexpr int designNonClientHeight = 594 - 548;
+
+    // Outer height of the window as the resizing rule sees it: the client height plus
+    // the design frame, caption and menu bar, whatever the window manager draws.
+    int outerHeight() const;
+    // Resizes the window so that its outer height is the given one.
+    void setOuterHeight(int height);
+
+    // Components, by their names.
+    db::DataSet sqlEquipment;
+    db::DataSource srcEquipmernt;
+    QMenuBar *MainMenu1 = nullptr;
+    QAction *Print1 = nullptr;
+    QAction *Quit1 = nullptr;
+    QAction *Systeminfo1 = nullptr;
+    QAction *About1 = nullptr;
+    QWidget *Client = nullptr; // the client area below the menu bar, above the status bar
+    controls::TDBGrid *DBGrid1 = nullptr;
+    QScrollArea *ScrollBox1 = nullptr;
+    QWidget *Panel1 = nullptr;
+    controls::TDBNavigatorSpec *DBNavigatorSpec1 = nullptr;
+    controls::TDBNavigatorSpec *DBNavigatorSpec2 = nullptr;
+    controls::TDBNavigatorSpec *DBNavigatorSpec3 = nullptr;
+    controls::TDBNavigatorSpec *DBNavigatorSpec4 = nullptr;
+    QPushButton *cmdSearch = nullptr;
+    QLineEdit *edSearch = nullptr;
+    controls::TAStatusBar *StatusBar = nullptr;
+    QFileDialog *OpenDialog = nullptr;
+    QPushButton *cmdFireSound = nullptr;
+    QPushButton *Button1 = nullptr;
+    controls::TDBEdit *DBEdit6 = nullptr; // SoundFire
+    controls::TDBEdit *DBEdit7 = nullptr; // SoundHit
+
+    // The editor bound to a column (by column name), nullptr when the panel has none.
+    QWidget *editorFor(const QString &column) const { return m_panel.editors.value(column); }
+    const DetailPanel &detailPanel() const { return m_panel; }
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void DisplayHint();
+    void cmdSearchClick();
+    void Print1Click();
+    void Quit1Click();
+    void Systeminfo1Click();
+    void About1Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenu();
+    void buildTopStrip();
+    void buildGrid();
+    void buildDetail();
+    void buildOpenDialog();
+    void LoadDatabase();
+    void updateClientExtent();
+
+    DetailPanel m_panel;
+    bool m_shown = false;
+};
+
+// The main window, for the whole run.
+extern QPointer<TfrmMain> frmMain;
+
+} // namespace app

@@ -1,0 +1,5 @@
+#Main window, navigator, status bar and the data - aware controls.
+
+#Writes the demo catalogue into a SQLite file for the end - to - end run of the editor.
+add_executable(make_demo_catalogue make_demo_catalogue.cpp)
+    target_link_libraries(make_demo_catalogue PRIVATE korvandel_data)
