@@ -4,3 +4,4 @@ if(KORVANDEL_TSAN)
     set_property(TEST tst_supertimer APPEND PROPERTY ENVIRONMENT
         "TSAN_OPTIONS=halt_on_error=1 exitcode=66 suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan-title.supp")
 endif()
+korvandel_add_test(NAME tst_colorbutton SOURCES tst_colorbutton.cpp LIBS korvandel_controls LABELS title)

@@ -1,0 +1,2 @@
+add_executable(bench_supertimer bench_supertimer.cpp)
+target_link_libraries(bench_supertimer PRIVATE korvandel_controls)
