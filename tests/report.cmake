@@ -4,3 +4,5 @@ korvandel_add_test(NAME tst_report_engine SOURCES tst_report_engine.cpp
     LIBS korvandel_report Qt6::Sql LABELS report)
 korvandel_add_test(NAME tst_report_emf SOURCES tst_report_emf.cpp
     LIBS korvandel_report Qt6::Sql LABELS report)
+korvandel_add_test(NAME tst_report_store SOURCES tst_report_store.cpp
+    LIBS korvandel_report Qt6::Sql LABELS report)

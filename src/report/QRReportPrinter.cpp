@@ -59,9 +59,10 @@ QPrinter *TQRPrinter::findPrinter() {
     return m_printer.get();
 }
 
-void TQRPrinter::SetPrinter(std::unique_ptr<QPrinter> printer) {
+void TQRPrinter::SetPrinter(std::unique_ptr<QPrinter> printer, bool searchSystem) {
     m_printer = std::move(printer);
-    m_printerSearched = m_printer != nullptr;
+    m_searchSystem = searchSystem;
+    m_printerSearched = m_printer != nullptr || !searchSystem;
     m_canPrint = true;
     if (m_printer)
         m_printer->setPageOrientation(m_orientation == poLandscape ? QPageLayout::Landscape
@@ -107,7 +108,7 @@ QPrinter &TQRPrinter::deviceSettings(const char *operation) {
     // Without a printer there are no device settings to write, and asking again for the
     // default printer cannot bring any.
     QPrinter *printer = findPrinter();
-    if (!printer) {
+    if (!printer && m_searchSystem) {
         m_printerSearched = false;
         printer = findPrinter();
     }

@@ -92,8 +92,9 @@ public:
     // or one given with SetPrinter. Null when there is none.
     QPrinter *Printer() const { return m_printer.get(); }
     // Prints on the given printer (a PDF file, another queue) from now on and re-queries
-    // the metrics; null goes back to looking for the system's default printer.
-    void SetPrinter(std::unique_ptr<QPrinter> printer);
+    // the metrics. Null with searchSystem goes back to the system's default printer; null
+    // without it leaves the store with no printer at all.
+    void SetPrinter(std::unique_ptr<QPrinter> printer, bool searchSystem = true);
 
     // S: the screen's pixels per inch, the unit of pages.
     static int ScreenPixelsPerInch();
@@ -120,6 +121,7 @@ private:
     int m_customWidth = 0, m_customLength = 0; // tenths of a millimetre
     std::unique_ptr<QPrinter> m_printer;
     bool m_printerSearched = false;
+    bool m_searchSystem = true;
 };
 
 // The program's single page store.

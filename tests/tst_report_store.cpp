@@ -1,0 +1,347 @@
+// The page store: metrics, page states, report files (including broken ones) and printing on
+// Qt's PDF output and, where one is installed, on a real CUPS queue.
+#include "controls/Fonts.h"
+#include "db/DataSet.h"
+#include "report/Print.h"
+#include "report/QRReportFile.h"
+#include "report/QRReportPrinter.h"
+#include "report/emf/EmfPlayer.h"
+#include "report_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+using namespace reporttest;
+
+namespace {
+
+// Records n pages, each with its number as text.
+void recordPages(TQRPrinter &store, int n) {
+    store.BeginPages();
+    for (int i = 1; i <= n; ++i) {
+        if (i > 1)
+            store.AddPage();
+        store.Canvas().setBrush(0x00FFFFFF);
+        store.Canvas().textOut(10, 10, QStringLiteral("Page text %1").arg(i), emf::TA_LEFT,
+                               QRect(10, 10, 100, 20), true, false);
+    }
+    store.EndPages();
+}
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString run(const QString &program, const QStringList &args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestReportStore : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    TQRPrinter *store = nullptr;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+private slots:
+    void initTestCase() {
+        controls::installFontSubstitutes();
+        store = CreateQRPrinter(qApp);
+        store->ShowProgress = false;
+    }
+    void init() {
+        store->ClearPages();
+        store->SetPrinter(pdfPrinter(path(QStringLiteral("out.pdf")), 8.5, 11));
+    }
+
+    void printableAreaInPageUnits() {
+        // An 8 x 10.5 inch printable area on a 96-dpi screen.
+        store->SetPrinter(pdfPrinter(path(QStringLiteral("m.pdf")), 8, 10.5));
+        QCOMPARE(store->PageWidth(), 768);
+        QCOMPARE(store->PageHeight(), 1008);
+        QVERIFY(store->CanPrint());
+    }
+
+    void fallbackWithoutPrinter() {
+        store->SetPrinter(nullptr, false);
+        const int s = TQRPrinter::ScreenPixelsPerInch();
+        QCOMPARE(store->PageHeight(), qRound(s * 6752 / 600.0));
+        QCOMPARE(store->PageWidth(), qRound(s * 4672 / 600.0));
+        QCOMPARE(store->SheetHeight(), qRound(store->PageHeight() * 1.05));
+        QCOMPARE(store->OffsetX(), 5);
+        QVERIFY(!store->CanPrint());
+        // Pages can still be made, but printing does nothing at all.
+        recordPages(*store, 2);
+        QCOMPARE(store->Status(), psReady);
+        store->PrintPages();
+        QCOMPARE(store->CurrentPage(), 1);
+        QVERIFY_THROWS_EXCEPTION(EQRError, store->SetPaperSize(qrpcA4));
+    }
+
+    void pageStates() {
+        store->AddPage(); // not recording: nothing
+        QCOMPARE(store->PageCount(), 0);
+        store->ClearPages(); // not ready: nothing
+        QCOMPARE(store->Status(), psEmpty);
+        store->BeginPages();
+        QCOMPARE(store->Status(), psRecording);
+        store->ClearPages(); // recording: nothing
+        QCOMPARE(store->Status(), psRecording);
+        store->AddPage();
+        store->EndPages();
+        QCOMPARE(store->Status(), psReady);
+        QCOMPARE(store->PageCount(), 2);
+        QCOMPARE(store->CurrentPage(), 1);
+        store->ClearPages();
+        QCOMPARE(store->Status(), psEmpty);
+        QCOMPARE(store->StoredPages(), 0);
+    }
+
+    void selectPageBounds_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("current");
+        QTest::newRow("zero") << 0 << 2;
+        QTest::newRow("negative") << -1 << 2;
+        QTest::newRow("above the count") << 4 << 2;
+        QTest::newRow("first") << 1 << 1;
+        QTest::newRow("last") << 3 << 3;
+    }
+    void selectPageBounds() {
+        QFETCH(int, n);
+        QFETCH(int, current);
+        recordPages(*store, 3);
+        store->SelectPage(2);
+        store->SelectPage(n);
+        QCOMPARE(store->CurrentPage(), current);
+    }
+
+    void reportFileHeader() {
+        recordPages(*store, 3);
+        const QString file = path(QStringLiteral("three.QRP"));
+        store->SavePages(file);
+        const QByteArray d = readFile(file);
+        QCOMPARE(u32(d, 0) & 0xFFFF, 1u);
+        QCOMPARE(u32(d, 0) >> 16, 100u);
+        QCOMPARE(i32(d, 4), store->PageHeight());
+        QCOMPARE(i32(d, 8), store->PageWidth());
+        QCOMPARE(i32(d, 12), TQRPrinter::ScreenPixelsPerInch());
+        QCOMPARE(i32(d, 16), 3);
+        QCOMPARE(d.at(112), char(1)); // portrait
+        QVERIFY(d.mid(20, 84).count('\0') == 84);
+        QVERIFY(d.mid(113, 259).count('\0') == 259);
+        // The time of writing as days since 30 December 1899.
+        double when;
+        std::memcpy(&when, d.constData() + 104, 8);
+        const double now =
+            QDateTime(QDate(1899, 12, 30), QTime(0, 0)).msecsTo(QDateTime::currentDateTime()) /
+            86400000.0;
+        QVERIFY(qAbs(when - now) < 0.01);
+        // Each picture is followed by its own start offset; the first starts at 372.
+        qsizetype at = 372;
+        for (int i = 1; i <= 3; ++i) {
+            const qsizetype size = u32(d, at + 48);
+            QCOMPARE(d.mid(at, size), store->Page(i));
+            QCOMPARE(i32(d, at + size), int(at));
+            at += size + 4;
+        }
+        QCOMPARE(at, d.size());
+    }
+
+    void saveAndLoadGiveTheSamePages() {
+        recordPages(*store, 3);
+        std::vector<QByteArray> pages;
+        for (int i = 1; i <= 3; ++i)
+            pages.push_back(store->Page(i));
+        const int w = store->PageWidth(), h = store->PageHeight();
+        const QString file = path(QStringLiteral("round.QRP"));
+        store->SavePages(file);
+        store->SetPrinter(pdfPrinter(path(QStringLiteral("other.pdf")), 5, 5));
+        store->LoadPages(file);
+        QCOMPARE(store->Status(), psReady);
+        QCOMPARE(store->PageCount(), 3);
+        QCOMPARE(store->CurrentPage(), 1);
+        QCOMPARE(store->PageWidth(), w);
+        QCOMPARE(store->PageHeight(), h);
+        // The sheet becomes 1.1 times the page instead of the printer's sheet.
+        QCOMPARE(store->SheetWidth(), qRound(w * 1.1));
+        QCOMPARE(store->SheetHeight(), qRound(h * 1.1));
+        for (int i = 1; i <= 3; ++i)
+            QCOMPARE(store->Page(i), pages[std::size_t(i - 1)]);
+    }
+
+    void landscapeFileSwitchesOrientation() {
+        recordPages(*store, 1);
+        const QString file = path(QStringLiteral("land.QRP"));
+        store->SavePages(file);
+        QByteArray d = readFile(file);
+        d[112] = 0;
+        writeFile(file, d);
+        store->LoadPages(file);
+        QCOMPARE(store->Orientation(), poLandscape);
+        QCOMPARE(store->Printer()->pageLayout().orientation(), QPageLayout::Landscape);
+        store->SetOrientation(poPortrait);
+    }
+
+    void cancelWhileSavingDeletesTheFile() {
+        recordPages(*store, 3);
+        const QString file = path(QStringLiteral("cancel.QRP"));
+        QTimer::singleShot(0, [this] { store->Cancel(); });
+        store->SavePages(file);
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(store->Status(), psReady);
+    }
+
+    // Anything that is not a whole report file ends with a clear error and an empty store.
+    void brokenFilesAreRefused_data() {
+        QTest::addColumn<int>("cut");    // keep this many bytes (-1: all)
+        QTest::addColumn<int>("offset"); // then write value at offset (-1: none)
+        QTest::addColumn<qint64>("value");
+        QTest::newRow("empty file") << 0 << -1 << qint64(0);
+        QTest::newRow("half a header") << 200 << -1 << qint64(0);
+        QTest::newRow("header only") << 372 << -1 << qint64(0);
+        QTest::newRow("cut in a picture header") << 400 << -1 << qint64(0);
+        QTest::newRow("cut in the last picture") << -2 << -1 << qint64(0);
+        QTest::newRow("offset of the last page missing") << -3 << -1 << qint64(0);
+        QTest::newRow("huge page count") << -1 << 16 << qint64(0x7FFFFFFF);
+        QTest::newRow("negative page count") << -1 << 16 << qint64(-5);
+        QTest::newRow("more pages than stored") << -1 << 16 << qint64(4);
+        QTest::newRow("zero page width") << -1 << 8 << qint64(0);
+        QTest::newRow("picture size beyond the file") << -1 << 372 + 48 << qint64(0x7FFFFFF0);
+        QTest::newRow("picture size too small") << -1 << 372 + 48 << qint64(8);
+        QTest::newRow("not a picture") << -1 << 372 << qint64(0x12345678);
+    }
+    void brokenFilesAreRefused() {
+        QFETCH(int, cut);
+        QFETCH(int, offset);
+        QFETCH(qint64, value);
+        recordPages(*store, 3);
+        const QString good = path(QStringLiteral("good.QRP"));
+        store->SavePages(good);
+        QByteArray d = readFile(good);
+        if (cut == -2)
+            d.chop(30);
+        else if (cut == -3)
+            d.chop(4);
+        else if (cut >= 0)
+            d.truncate(cut);
+        if (offset >= 0)
+            emf::putU32(d, offset, std::uint32_t(value));
+        const QString bad = path(QStringLiteral("bad.QRP"));
+        writeFile(bad, d);
+        QString message;
+        try {
+            store->LoadPages(bad);
+        } catch (const EQRError &e) {
+            message = QString::fromUtf8(e.what());
+        }
+        QVERIFY2(message.startsWith(QStringLiteral("\"bad.QRP\" is not a valid report file")),
+                 qPrintable(message));
+        QCOMPARE(store->Status(), psEmpty);
+        QCOMPARE(store->StoredPages(), 0);
+        // A sound file still loads afterwards.
+        store->LoadPages(good);
+        QCOMPARE(store->PageCount(), 3);
+    }
+
+    void missingFileIsAnError() {
+        QVERIFY_THROWS_EXCEPTION(EQRError, store->LoadPages(path(QStringLiteral("none.QRP"))));
+        QCOMPARE(store->Status(), psEmpty);
+    }
+
+    // Qt's own PDF output keeps the text, so what was printed can be read back.
+    void printOnPdfKeepsTheTexts() {
+        const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (tool.isEmpty())
+            QSKIP("pdftotext is not installed");
+        TempCatalogue cat(QStringLiteral("VantrelDB"));
+        makeEquipment(cat, 70);
+        const QString pdf = path(QStringLiteral("list.pdf"));
+        store->SetPrinter(pdfPrinter(pdf, 8.27, 11.0));
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        form.QRReport1->Prepare();
+        QCOMPARE(store->PageCount(), 2);
+        store->SelectPage(2);
+        store->PrintPages();
+        QCOMPARE(store->CurrentPage(), 2);
+        QVERIFY(QFile::exists(pdf));
+        const QString text = run(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY2(text.contains(QStringLiteral("Equipment List")), qPrintable(text.left(300)));
+        QVERIFY(text.contains(QStringLiteral("Weapon 1 ")));
+        QVERIFY(text.contains(QStringLiteral("Weapon 70")));
+        QVERIFY(text.contains(QStringLiteral("Tonnage")));
+        QCOMPARE(text.count(QLatin1Char('\f')), 2); // two pages
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY(info.contains(QStringLiteral("Vantrel Equipment List")));
+    }
+
+    void cancelAbortsPrinting() {
+        const QString pdf = path(QStringLiteral("cancelled.pdf"));
+        store->SetPrinter(pdfPrinter(pdf, 8.5, 11));
+        recordPages(*store, 3);
+        // Cancel as the button would: once the job has begun.
+        std::function<void()> cancelWhenPrinting = [&] {
+            if (store->Printer()->printerState() == QPrinter::Active)
+                store->Cancel();
+            else
+                QTimer::singleShot(0, cancelWhenPrinting);
+        };
+        QTimer::singleShot(0, cancelWhenPrinting);
+        store->PrintPages();
+        QVERIFY(store->Cancelled);
+        // Qt's PDF output cannot abort a job; it must at least hold none of the pages.
+        if (QFile::exists(pdf) &&
+            !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QVERIFY(!run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")})
+                         .contains(QStringLiteral("Page text")));
+    }
+
+    // A real print job on the default CUPS queue, when there is one.
+    void printOnTheDefaultPrinter() {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull())
+            QSKIP("no printer is installed");
+        const QDir out(QDir::home().filePath(QStringLiteral("PDF")));
+        const QStringList before = out.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        store->SetPrinter(std::make_unique<QPrinter>(info, QPrinter::HighResolution));
+        QVERIFY(store->CanPrint());
+        recordPages(*store, 2);
+        store->Title = QStringLiteral("Korvandel print test");
+        store->PrintPages();
+        QStringList added;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (added = out.entryList({QStringLiteral("*.pdf")}, QDir::Files)).size() > before.size(),
+            90000);
+        for (const QString &name : before)
+            added.removeAll(name);
+        QVERIFY(!added.isEmpty());
+        const QString pdf = out.filePath(added.constFirst());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            run(QStringLiteral("pdfinfo"), {pdf})
+                .contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))),
+            30000);
+        QVERIFY(
+            run(QStringLiteral("pdfinfo"), {pdf}).contains(QStringLiteral("Korvandel print test")));
+    }
+};
+
+QTEST_MAIN(TestReportStore)
+#include "tst_report_store.moc"
