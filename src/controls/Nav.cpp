@@ -5,7 +5,7 @@
 #include "controls/newstat.h"
 #include "db/DataSet.h"
 
-#include <QBitmap>
+#include <QApplication>
 #include <QEvent>
 #include <QImage>
 #include <QKeyEvent>
@@ -133,7 +133,7 @@ void TNavButton::repeatStep() {
     m_repeatClock->setInterval(100);
     // Dragged off the button it no longer looks pressed: the repeat pauses until the
     // pointer comes back while the press is still held.
-    if (isDown() && mouseGrabber() == this) {
+    if (isDown() && QApplication::mouseButtons() != Qt::NoButton) {
         if (!m_navigator->ButtonClicked(m_kind))
             m_repeatClock->stop();
     }
