@@ -23,9 +23,12 @@ namespace {
 // Each write hands this much sound to the server, so that a new request is noticed
 // within about this time.
 constexpr int chunksPerSecond = 50;
-// Sound the server holds ahead of playback. Small, so that the end of a sound (which we
-// wait for) and a cut-off follow the request closely.
-constexpr pa_usec_t serverBufferUsec = 50'000;
+// Sound the server holds ahead of playback: enough to ride out a busy machine without a
+// gap. A cut-off drops it at once, so it costs no responsiveness.
+constexpr pa_usec_t serverBufferUsec = 300'000;
+// The end of a sound is awaited in steps of at most this, so that a new request cuts the
+// tail off as well; the last bit below this is left to the server's drain.
+constexpr pa_usec_t tailStepUsec = 30'000;
 
 // A WAV file image in memory, read through libsndfile's virtual I/O.
 struct MemoryImage {
@@ -92,6 +95,7 @@ public:
     SoundFile &operator=(const SoundFile &) = delete;
 
     const pa_sample_spec &spec() const { return m_spec; }
+    std::size_t bytes() const { return std::size_t(m_frames) * pa_frame_size(&m_spec); }
 
     // Reads up to frames frames; returns the bytes read into buffer (0 at the end).
     std::size_t read(std::vector<char> &buffer, sf_count_t frames) {
@@ -113,8 +117,9 @@ public:
     }
 
 private:
-    SoundFile(SNDFILE *file, const pa_sample_spec &spec, std::unique_ptr<MemoryImage> image)
-        : m_file(file), m_spec(spec), m_image(std::move(image)) {}
+    SoundFile(SNDFILE *file, const SF_INFO &info, const pa_sample_spec &spec,
+              std::unique_ptr<MemoryImage> image)
+        : m_file(file), m_frames(info.frames), m_spec(spec), m_image(std::move(image)) {}
 
     static std::unique_ptr<SoundFile> make(SNDFILE *file, const SF_INFO &info,
                                            std::unique_ptr<MemoryImage> image) {
@@ -130,7 +135,7 @@ private:
             sf_close(file);
             return nullptr;
         }
-        return std::unique_ptr<SoundFile>(new SoundFile(file, spec, std::move(image)));
+        return std::unique_ptr<SoundFile>(new SoundFile(file, info, spec, std::move(image)));
     }
 
     static pa_sample_format_t sampleFormat(int encoding) {
@@ -148,6 +153,7 @@ private:
     }
 
     SNDFILE *m_file;
+    sf_count_t m_frames;
     pa_sample_spec m_spec;
     std::unique_ptr<MemoryImage> m_image; // the memory behind a virtual file
 };
@@ -158,11 +164,13 @@ struct StreamCloser {
 };
 using Stream = std::unique_ptr<pa_simple, StreamCloser>;
 
-Stream openStream(const pa_sample_spec &spec) {
+// Playback starts once the server buffer is full, or once the whole sound is there when it
+// is shorter: so it never starts before a sound that fits has been handed over whole.
+Stream openStream(const pa_sample_spec &spec, std::size_t soundBytes) {
     pa_buffer_attr buffer;
     buffer.maxlength = std::uint32_t(-1);
     buffer.tlength = std::uint32_t(pa_usec_to_bytes(serverBufferUsec, &spec));
-    buffer.prebuf = std::uint32_t(-1);
+    buffer.prebuf = std::uint32_t(std::min<std::size_t>(buffer.tlength, soundBytes));
     buffer.minreq = std::uint32_t(-1);
     buffer.fragsize = std::uint32_t(-1);
     int error = 0;
@@ -209,9 +217,12 @@ void SoundPlayer::play(const QString &fileName) {
 }
 
 void SoundPlayer::stop() {
-    std::lock_guard lock(m_mutex);
-    m_pending.reset();
-    m_interrupt = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.reset();
+        m_interrupt = true;
+    }
+    m_wake.notify_all();
 }
 
 bool SoundPlayer::waitUntilIdle(int timeoutMs) {
@@ -244,7 +255,7 @@ void SoundPlayer::playOne(const QString &fileName) {
         sound = SoundFile::open(m_defaultSound);
     if (!sound)
         return;
-    Stream stream = openStream(sound->spec());
+    Stream stream = openStream(sound->spec(), sound->bytes());
     if (!stream)
         return; // no sound server: silence
     const sf_count_t chunkFrames = std::max<sf_count_t>(1, sound->spec().rate / chunksPerSecond);
@@ -256,9 +267,24 @@ void SoundPlayer::playOne(const QString &fileName) {
         if (pa_simple_write(stream.get(), buffer.data(), bytes, nullptr) < 0)
             return;
     }
-    // Closing the stream without draining it is what cuts a sound off.
+    // Wait for the end while watching for a new request: closing the stream without
+    // draining it is what cuts a sound off. Should the server not play on (a stream that
+    // ran dry waits to refill), the wait ends after the time the sound needed and the
+    // drain starts the rest.
+    const auto started = std::chrono::steady_clock::now();
+    pa_usec_t left = pa_simple_get_latency(stream.get(), nullptr);
+    const auto deadline = started + std::chrono::microseconds(left + serverBufferUsec);
+    while (!m_interrupt && left > tailStepUsec && std::chrono::steady_clock::now() < deadline) {
+        waitForRequest(std::chrono::microseconds(std::min(left - tailStepUsec, tailStepUsec)));
+        left = pa_simple_get_latency(stream.get(), nullptr);
+    }
     if (!m_interrupt)
         pa_simple_drain(stream.get(), nullptr);
+}
+
+void SoundPlayer::waitForRequest(std::chrono::microseconds timeout) {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait_for(lock, timeout, [this] { return m_interrupt.load(); });
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -42,6 +43,7 @@ public:
 private:
     void run();
     void playOne(const QString &fileName);
+    void waitForRequest(std::chrono::microseconds timeout);
 
     const QByteArray m_defaultSound;
     std::mutex m_mutex;
