@@ -6,3 +6,5 @@ korvandel_add_test(NAME tst_report_emf SOURCES tst_report_emf.cpp
     LIBS korvandel_report Qt6::Sql LABELS report)
 korvandel_add_test(NAME tst_report_store SOURCES tst_report_store.cpp
     LIBS korvandel_report Qt6::Sql LABELS report)
+korvandel_add_test(NAME tst_report_preview SOURCES tst_report_preview.cpp
+    LIBS korvandel_report Qt6::Sql LABELS report)

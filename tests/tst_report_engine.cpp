@@ -138,17 +138,29 @@ private slots:
         QVERIFY(heat);
         QCOMPARE(heat->align & 6u, 2u); // right-aligned
         QCOMPARE(heat->x, 292 + space);
-        QCOMPARE(heat->rect.left(), 214);
+        // The background covers the text itself, so neighbouring columns stay readable.
+        const QFontMetrics times16(TQRFont{QStringLiteral("Times New Roman"), 12}.toQFont(16));
+        QCOMPARE(heat->rect.left(), heat->x - times16.horizontalAdvance(QStringLiteral("2 ")));
         QCOMPARE(heat->rect.right() + 1, 292 + space);
+        std::vector<QRect> row2;
+        for (const Text &t : page.texts)
+            if (t.y == 169 + 16)
+                row2.push_back(t.rect);
+        QCOMPARE(int(row2.size()), 11);
+        for (std::size_t i = 0; i < row2.size(); ++i)
+            for (std::size_t j = i + 1; j < row2.size(); ++j)
+                QVERIFY2(!row2[i].intersects(row2[j]), "one column's background covers another");
         QCOMPARE(heat->options, 2u); // opaque, not clipped (auto-sized)
         QCOMPARE(heat->background, kWhite);
         // The code column starts left of the printable area and is not moved back.
         const Text *code = nullptr;
         for (const Text &t : page.texts)
-            if (t.text == QStringLiteral("1 ") && t.y == 169 && t.rect.left() == -25)
+            if (t.text == QStringLiteral("1 ") && t.y == 169 && t.x < 56)
                 code = &t;
         QVERIFY(code);
         QCOMPARE(code->fontHeight, -13);
+        const QFontMetrics times13(TQRFont{QStringLiteral("Times New Roman"), 10}.toQFont(13));
+        QCOMPARE(code->x, 44 + times13.horizontalAdvance(QLatin1Char(' ')));
     }
 
     void bandAlignedTextIgnoresLeft_data() {

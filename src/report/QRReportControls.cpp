@@ -153,9 +153,21 @@ void TQRCustomControl::PrintAt(int X, int Y) {
         anchor = x1 + (x2 - x1) / 2;
         align = emf::TA_CENTER | emf::TA_TOP;
     }
-    if (!text.isEmpty())
-        canvas.textOut(RoundEven(report->ScaleX * anchor), rt, text, align, r, !Transparent,
-                       !AutoSize);
+    if (text.isEmpty())
+        return;
+    const int ax = RoundEven(report->ScaleX * anchor);
+    QRect fill = r;
+    if (AutoSize) {
+        // An auto-sized control's background covers its text, not the whole of R: the
+        // equipment list's right-aligned columns overlap by up to 64 units, and filling R
+        // would paint each column over the digits of the one before it.
+        const int w = RoundEven(report->ScaleX * measure(text));
+        const int left = Alignment == taRightJustify ? ax - w
+                         : Alignment == taCenter     ? ax - w / 2
+                                                     : ax;
+        fill = QRect(left, r.top(), w, r.height());
+    }
+    canvas.textOut(ax, rt, text, align, fill, !Transparent, !AutoSize);
 }
 
 TQRLabel::TQRLabel(TQRBand *band, const QString &caption)
