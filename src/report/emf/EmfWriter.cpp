@@ -177,11 +177,14 @@ void EmfWriter::appendFontRecord(std::uint32_t handle, const LogFont &font) {
     m_data.append(char(font.italic));
     m_data.append(char(font.underline));
     m_data.append(char(font.strikeOut));
-    m_data.append(char(1)); // DEFAULT_CHARSET
+    m_data.append(char(0)); // ANSI_CHARSET: the texts are Windows-1252 characters
     m_data.append(char(0)); // OUT_DEFAULT_PRECIS
     m_data.append(char(0)); // CLIP_DEFAULT_PRECIS
     m_data.append(char(0)); // DEFAULT_QUALITY
-    m_data.append(char(0)); // DEFAULT_PITCH | FF_DONTCARE
+    // Variable pitch and the family, so that a reader without the face picks a like one.
+    const bool serif = font.face.contains(QLatin1String("Times"), Qt::CaseInsensitive) ||
+                       font.face.contains(QLatin1String("Serif"), Qt::CaseInsensitive);
+    m_data.append(char(0x02 | (serif ? 0x10 : 0x20))); // FF_ROMAN or FF_SWISS
     const QString face = font.face.left(kLogFontFaceChars - 1);
     for (int i = 0; i < kLogFontFaceChars; ++i)
         appendU16(m_data, i < face.size() ? face.at(i).unicode() : 0);
