@@ -19,10 +19,10 @@ sox "${new[@]}" "$out/laser.wav" synth 0.35 sine 2400:300 fade q 0.004 0.35 0.12
 
 # Particle cannon: a crackling sweep over a low hum.
 sox "${new[@]}" "$out/ppc.wav" synth 0.8 square 1800:120 synth 0.8 whitenoise amod 60 \
-    lowpass 4000 fade q 0.01 0.8 0.4 gain -n -1
+    gain -6 lowpass 4000 fade q 0.01 0.8 0.4 gain -n -1
 
 # Four short noise thumps in a row.
-sox "${new[@]}" "$out/autocannon.wav" synth 0.07 brownnoise lowpass 1800 overdrive 8 \
+sox "${new[@]}" "$out/autocannon.wav" synth 0.07 brownnoise gain -6 lowpass 1800 overdrive 8 \
     fade q 0.002 0.07 0.05 pad 0 0.05 repeat 3 gain -n -1
 
 # A rattle of twelve clicks.
@@ -30,15 +30,15 @@ sox "${new[@]}" "$out/machinegun.wav" synth 0.025 whitenoise gain -6 highpass 80
     fade q 0.001 0.025 0.02 pad 0 0.04 repeat 11 gain -n -1
 
 # Rising band of noise that swells and fades.
-sox "${new[@]}" "$out/missile.wav" synth 1.2 pinknoise sinc 300-2500 \
+sox "${new[@]}" "$out/missile.wav" synth 1.2 pinknoise gain -6 sinc 300-2500 \
     fade t 0.35 1.2 0.6 gain -n -1
 
 # A deep noise burst with a long decay.
-sox "${new[@]}" "$out/explosion.wav" synth 1.6 brownnoise lowpass 700 overdrive 12 \
+sox "${new[@]}" "$out/explosion.wav" synth 1.6 brownnoise gain -6 lowpass 700 overdrive 12 \
     fade l 0.005 1.6 1.45 gain -n -1
 
 # A sharp crack of a mass driver.
-sox "${new[@]}" "$out/gauss.wav" synth 0.5 sine 3000:80 synth 0.5 whitenoise mix \
+sox "${new[@]}" "$out/gauss.wav" synth 0.5 sine 3000:80 synth 0.5 whitenoise mix gain -6 \
     fade q 0.001 0.5 0.45 gain -n -1
 
 ls "$out"
