@@ -15,4 +15,4 @@ if [ -x scripts/make-demo-audio.sh ] && [ -z "$(ls -A "$demo/Audio/Default")" ];
     scripts/make-demo-audio.sh "$demo/Audio/Default"
 fi
 cd "$demo/Editor"
-exec "$root/build/korvandel"
+exec "$root/build/src/app/korvandel"
