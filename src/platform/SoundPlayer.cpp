@@ -271,12 +271,16 @@ void SoundPlayer::playOne(const QString &fileName) {
     // draining it is what cuts a sound off. Should the server not play on (a stream that
     // ran dry waits to refill), the wait ends after the time the sound needed and the
     // drain starts the rest.
-    const auto started = std::chrono::steady_clock::now();
-    pa_usec_t left = pa_simple_get_latency(stream.get(), nullptr);
-    const auto deadline = started + std::chrono::microseconds(left + serverBufferUsec);
+    auto soundLeft = [&stream] {
+        const pa_usec_t latency = pa_simple_get_latency(stream.get(), nullptr);
+        return latency == pa_usec_t(-1) ? 0 : latency; // unknown: leave it to the drain
+    };
+    pa_usec_t left = soundLeft();
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(left + serverBufferUsec);
     while (!m_interrupt && left > tailStepUsec && std::chrono::steady_clock::now() < deadline) {
         waitForRequest(std::chrono::microseconds(std::min(left - tailStepUsec, tailStepUsec)));
-        left = pa_simple_get_latency(stream.get(), nullptr);
+        left = soundLeft();
     }
     if (!m_interrupt)
         pa_simple_drain(stream.get(), nullptr);
