@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTransform>
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -131,8 +133,9 @@ private:
         QFont f(face);
         // A negative height is the character height, a positive one the cell height, of
         // which the character takes roughly seven eighths.
-        int px = height < 0 ? -height : (height * 7 + 4) / 8;
-        f.setPixelSize(qBound(1, px == 0 ? 13 : px, kMaxFontHeight));
+        const qint64 h = height;
+        const qint64 px = h < 0 ? -h : (h * 7 + 4) / 8;
+        f.setPixelSize(int(std::clamp<qint64>(px == 0 ? 13 : px, 1, kMaxFontHeight)));
         if (weight > 0)
             f.setWeight(QFont::Weight(qBound(1, weight, 1000)));
         f.setItalic(italic);
@@ -154,13 +157,31 @@ private:
                QTransform::fromTranslate(m_state.vpOrg.x(), m_state.vpOrg.y());
     }
 
+    // Scale of a transform along x and y, or 0 when it is not a usable one.
+    static QPointF axisScale(const QTransform &t) {
+        const double sx = std::hypot(t.m11(), t.m12()), sy = std::hypot(t.m21(), t.m22());
+        const bool finite = std::isfinite(sx) && std::isfinite(sy) && std::isfinite(t.dx()) &&
+                            std::isfinite(t.dy()) && std::abs(t.dx()) < 1e9 &&
+                            std::abs(t.dy()) < 1e9;
+        if (!finite || sx < 1e-5 || sy < 1e-5 || sx > 1e5 || sy > 1e5)
+            return {};
+        return {sx, sy};
+    }
+
     // Prepares the painter for one drawing operation in logical units; the caller restores.
-    void begin() {
+    // A picture whose mapping is degenerate or absurdly large draws nothing: the painter's
+    // glyph and path code is not built for such scales.
+    bool begin() {
+        const QTransform full = logToDev() * m_devToTarget * m_base;
+        m_scale = axisScale(full);
+        if (m_scale.isNull())
+            return false;
         m_painter.save();
         m_painter.setWorldTransform(m_devToTarget * m_base);
         if (m_state.clip)
             m_painter.setClipRect(*m_state.clip, Qt::IntersectClip);
-        m_painter.setWorldTransform(logToDev() * m_devToTarget * m_base);
+        m_painter.setWorldTransform(full);
+        return true;
     }
 
     QPen currentPen() const {
@@ -327,7 +348,8 @@ private:
     }
 
     void rectangle(const QRectF &r) {
-        begin();
+        if (!begin())
+            return;
         if (m_state.pen.style == PS_NULL) {
             // Without a pen the fill stops one unit short on the right and bottom.
             const QRectF fill(r.left(), r.top(), r.width() - 1, r.height() - 1);
@@ -346,7 +368,8 @@ private:
     void line(const QPointF &from, const QPointF &to) {
         if (m_state.pen.style == PS_NULL || from == to)
             return;
-        begin();
+        if (!begin())
+            return;
         m_painter.setPen(currentPen());
         QLineF l;
         if (from.y() == to.y()) {
@@ -381,13 +404,19 @@ private:
         const bool hasDx =
             offDx != 0 && chars > 0 && chars <= kMaxTextChars && offDx + 4 * chars <= size;
 
-        begin();
+        if (!begin())
+            return;
         const QRectF box(rect.left(), rect.top(), rect.width(), rect.height());
         if (options & ETO_OPAQUE)
             m_painter.fillRect(box, toColor(m_state.bkColor));
         if (options & ETO_CLIPPED)
             m_painter.setClipRect(box, Qt::IntersectClip);
-        if (!str.isEmpty()) {
+        // Glyphs are drawn only at sizes a page can hold on a device.
+        const double px = m_state.font.pixelSize();
+        const bool drawable = px * m_scale.x() >= 0.3 && px * m_scale.y() >= 0.3 &&
+                              px * m_scale.x() <= 1500 && px * m_scale.y() <= 1500 &&
+                              m_scale.x() / m_scale.y() < 20 && m_scale.y() / m_scale.x() < 20;
+        if (!str.isEmpty() && drawable) {
             m_painter.setFont(m_state.font);
             const QFontMetricsF fm(m_state.font);
             double width = 0;
@@ -438,6 +467,7 @@ private:
     QPainter &m_painter;
     QTransform m_devToTarget;
     QTransform m_base;
+    QPointF m_scale;
     std::vector<GdiObject> m_objects;
     DcState m_state;
     std::vector<DcState> m_saved;
