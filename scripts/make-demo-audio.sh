@@ -22,7 +22,7 @@ sox "${new[@]}" "$out/ppc.wav" synth 0.8 square 1800:120 synth 0.8 whitenoise am
     gain -6 lowpass 4000 fade q 0.01 0.8 0.4 gain -n -1
 
 # Four short noise thumps in a row.
-sox "${new[@]}" "$out/autocannon.wav" synth 0.07 brownnoise gain -6 lowpass 1800 overdrive 8 \
+sox "${new[@]}" "$out/autocan.wav" synth 0.07 brownnoise gain -6 lowpass 1800 overdrive 8 \
     fade q 0.002 0.07 0.05 pad 0 0.05 repeat 3 gain -n -1
 
 # A rattle of twelve clicks.
@@ -34,11 +34,15 @@ sox "${new[@]}" "$out/missile.wav" synth 1.2 pinknoise gain -6 sinc 300-2500 \
     fade t 0.35 1.2 0.6 gain -n -1
 
 # A deep noise burst with a long decay.
-sox "${new[@]}" "$out/explosion.wav" synth 1.6 brownnoise gain -6 lowpass 700 overdrive 12 \
+sox "${new[@]}" "$out/explode.wav" synth 1.6 brownnoise gain -6 lowpass 700 overdrive 12 \
     fade l 0.005 1.6 1.45 gain -n -1
 
 # A sharp crack of a mass driver.
 sox "${new[@]}" "$out/gauss.wav" synth 0.5 sine 3000:80 synth 0.5 whitenoise mix gain -6 \
     fade q 0.001 0.5 0.45 gain -n -1
+
+# The roar of a flame thrower: filtered noise that swells and dies away.
+sox "${new[@]}" "$out/flamer.wav" synth 1.0 brownnoise gain -6 bandpass 500 400 tremolo 18 40 \
+    fade t 0.15 1.0 0.5 gain -n -1
 
 ls "$out"
