@@ -9,6 +9,8 @@ using controls::TColorButton;
 using State = TColorButton::State;
 
 Q_DECLARE_METATYPE(controls::TButtonBevel)
+Q_DECLARE_METATYPE(controls::TAlignment)
+Q_DECLARE_METATYPE(controls::TButtonStyle)
 
 namespace {
 
@@ -73,6 +75,8 @@ private slots:
     void disabledCaptionEmbossed();
     void focusFrame();
     void setterRepaints();
+    void picturePlacement_data();
+    void picturePlacement();
 };
 
 void TestColorButton::creationValues() {
@@ -313,6 +317,42 @@ void TestColorButton::setterRepaints() {
     QCOMPARE(button->BevelSize(), 1);
     button->setBevelSize(-3);
     QCOMPARE(button->BevelSize(), 1);
+}
+
+void TestColorButton::picturePlacement_data() {
+    QTest::addColumn<controls::TButtonStyle>("style");
+    QTest::addColumn<controls::TAlignment>("alignment");
+    QTest::addColumn<QRect>("expected");
+    // A 10 x 6 picture on a 75 x 25 button; bevel 2 and spacing 2 make B = 4.
+    const controls::TButtonStyle plain;
+    QTest::newRow("centred") << controls::TButtonStyle(controls::bsCenter) << controls::alTopLeft
+                             << QRect(32, 9, 10, 6);
+    QTest::newRow("stretched wins")
+        << (controls::bsCenter | controls::bsStretch) << controls::alTopLeft << QRect(4, 4, 67, 17);
+    QTest::newRow("caption on top") << plain << controls::alTopRight << QRect(32, 15, 10, 6);
+    QTest::newRow("caption left") << plain << controls::alMiddleLeft << QRect(61, 9, 10, 6);
+    QTest::newRow("caption right") << plain << controls::alMiddleRight << QRect(4, 9, 10, 6);
+    QTest::newRow("caption below") << plain << controls::alBottomCenter << QRect(32, 4, 10, 6);
+}
+
+void TestColorButton::picturePlacement() {
+    QFETCH(controls::TButtonStyle, style);
+    QFETCH(controls::TAlignment, alignment);
+    QFETCH(QRect, expected);
+    QPixmap picture(10, 6);
+    picture.fill(Qt::red);
+    TColorButton button;
+    button.setColor(QColor(controls::clGreen));
+    button.setStyle(style);
+    button.setAlignment(alignment);
+    button.setPicture(picture);
+    const QImage image = button.grab().toImage();
+    QRect found;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == QColor(Qt::red))
+                found |= QRect(x, y, 1, 1);
+    QCOMPARE(found, expected);
 }
 
 QTEST_MAIN(TestColorButton)
