@@ -73,8 +73,8 @@ constexpr EditorPlace editors[] = {
     // Resources
     {"Crits", 54, 16, 33, 8, 20},
     {"Weight", 54, 44, 33, 8, 48, 90},
-    {"Cost", 120, 16, 81, 96, 20, 204},
-    {"CV", 120, 44, 81, 96, 48},
+    {"Cost", 124, 16, 81, 100, 20, 208},
+    {"CV", 124, 44, 81, 100, 48},
     // Range
     {"RangeMin", 56, 16, 25, 8, 20},
     {"RangeS", 40, 44, 25, 8, 48},
@@ -136,7 +136,7 @@ constexpr EditorPlace editors[] = {
     // Special
     {"IsWhip", 8, 14, 89},
     {"WhipChance", 48, 34, 29, 8, 38, 80},
-    {"EquipmentDropped", 8, 80, 29, 8, 64},
+    {"EquipmentDropped", 8, 80, 29, 4, 64},
     // Mines
     {"IsMine", 8, 14, 108},
     {"MineWeapon", 56, 40, 57, 8, 44},
@@ -186,7 +186,7 @@ constexpr EditorPlace editors[] = {
     {"WRangeMin", 54, 44, 25, 8, 48},
     {"WRangeS", 114, 44, 25, 86, 48},
     {"WRangeM", 186, 44, 25, 146, 48},
-    {"WRangeL", 242, 44, 25, 218, 48},
+    {"WRangeL", 244, 44, 25, 216, 48},
 };
 
 constexpr LinePlace lines[] = {

@@ -70,6 +70,8 @@ int defaultGridWidth(const data::EquipmentColumn &column) {
     return length > 0 ? std::clamp(length * 6, common, 200) : common;
 }
 
+constexpr int menuBarHeight = 19;
+
 QFont windowFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
@@ -123,7 +125,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
     StatusBar->addPanel(400, QStringLiteral("Hint"));
     setStatusBar(StatusBar);
 
-    resize(designClientSize.width(), designClientSize.height() + menuBar()->sizeHint().height());
+    resize(designClientSize.width(), designClientSize.height() + menuBarHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     updateClientExtent();
@@ -138,6 +140,9 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::buildMenu() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    // The design's menu bar height, so that the client area starts at the same place on
+    // every machine.
+    MainMenu1->setFixedHeight(menuBarHeight);
     QMenu *files = MainMenu1->addMenu(QStringLiteral("Files"));
     Print1 = files->addAction(QStringLiteral("&Print..."));
     files->addSeparator();
@@ -237,11 +242,11 @@ void TfrmMain::buildOpenDialog() {
 }
 
 int TfrmMain::outerHeight() const {
-    return height() - menuBar()->sizeHint().height() + designNonClientHeight;
+    return height() - menuBarHeight + designNonClientHeight;
 }
 
 void TfrmMain::setOuterHeight(int outer) {
-    resize(width(), outer - designNonClientHeight + menuBar()->sizeHint().height());
+    resize(width(), outer - designNonClientHeight + menuBarHeight);
 }
 
 void TfrmMain::updateClientExtent() {

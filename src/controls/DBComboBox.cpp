@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 namespace controls {
 
@@ -79,6 +80,8 @@ void TDBComboBox::keyPressEvent(QKeyEvent *event) {
 void TDBComboBox::wheelEvent(QWheelEvent *event) {
     if (m_link.canModify())
         QComboBox::wheelEvent(event);
+    else
+        event->ignore(); // the scroll area around the box scrolls instead
 }
 
 void TDBComboBox::focusOutEvent(QFocusEvent *event) {

@@ -156,6 +156,7 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TDataSetMode
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(true);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone); // a cell clips its text at the column edge
     setCornerButtonEnabled(false);
     setShowGrid(true);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

@@ -1,0 +1,156 @@
+#!/bin/bash
+# End-to-end run of the editor in a real X session, driven as a user would drive it.
+#
+#   scripts/e2e-main.sh <korvandel binary> <make_demo_catalogue binary> [screenshot dir]
+#
+# Starts the editor on the demo catalogue in a temporary work folder, then with the mouse
+# and keyboard: Edit, change the heat field, Post (the database file must hold the new
+# value); type into a field while browsing (nothing may change); New, fill in the name,
+# move to another row (the new row must be stored). With a screenshot dir it also leaves
+# main.png (the window at its design size) and main-panel-bottom.png (the detail panel
+# scrolled to its bottom) there.
+#
+# Without a display it runs itself under xvfb-run.
+set -u
+
+if [ $# -lt 2 ]; then
+    echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
+    exit 2
+fi
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+KORVANDEL=$(realpath "$1")
+MAKE_DEMO=$(realpath "$2")
+SHOTS=${3:+$(realpath -m "$3")}
+MENU=19 # the menu bar's height: client coordinates + (0, MENU) are window coordinates
+
+T=$(mktemp -d /tmp/korvandel-e2e.XXXXXX)
+APP_PID=
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$T"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${WID:-}" ] && import -window root "$T/failure.png" 2>/dev/null &&
+        echo "screen at the failure: $T/failure.png (kept)" >&2 && trap - EXIT
+    exit 1
+}
+
+DB="$T/work/VantrelDB.sqlite"
+# Read-only: a writing connection that closes while the editor has the file open would
+# checkpoint and remove the write-ahead log under the editor's feet.
+sql() { sqlite3 -readonly "$DB" "$1"; }
+
+mkdir -p "$T/work" "$T/home/.config"
+"$MAKE_DEMO" "$DB" || fail "cannot write the demo catalogue"
+
+# A fresh user: no alias configuration of its own, so VantrelDB is the working folder's file.
+cd "$T/work"
+HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$KORVANDEL" >"$T/korvandel.log" 2>&1 &
+APP_PID=$!
+
+# Window-relative clicks; without a window manager these are client coordinates.
+# The pointer rests a moment before the click, as a hand's would: a press that arrives
+# with the motion can reach the control before it knows the pointer is over it.
+click() {
+    xdotool mousemove --window "$1" "$2" "$3"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.3
+}
+# Clicks a point of the main window's client area (below the menu bar).
+clickClient() { click "$WID" "$1" $(($2 + MENU)); }
+find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+
+# Start-up: the configuration warning (no ..\Vantrel.INI yet) and the title screen come
+# first; the main window appears once the catalogue is open.
+WID=
+for _ in $(seq 1 150); do
+    kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended at start-up: $(cat "$T/korvandel.log")"
+    WID=$(find_window '^Vantrel Equipment Designer$')
+    [ -n "$WID" ] && break
+    box=$(find_window '^Warning$')
+    if [ -n "$box" ]; then
+        xdotool key --window "$box" Return # its OK button has the focus
+        sleep 0.5
+        continue
+    fi
+    title=$(find_window '^Vantrel : Korvandel$')
+    if [ -n "$title" ]; then
+        click "$title" 581 452 # its "Start" button
+        xdotool key Return
+        continue
+    fi
+    sleep 0.2
+done
+[ -n "$WID" ] || fail "the main window did not appear"
+sleep 1
+[ -f "$T/Vantrel.INI" ] || fail "the configuration file was not created"
+
+FIRST=$(sql "SELECT Number FROM Equipment ORDER BY rowid LIMIT 1")
+NAME_BEFORE=$(sql "SELECT Name FROM Equipment WHERE Number = $FIRST")
+ROWS_BEFORE=$(sql "SELECT COUNT(*) FROM Equipment")
+
+if [ -n "$SHOTS" ]; then
+    mkdir -p "$SHOTS"
+    xdotool mousemove --window "$WID" 300 $((525 + MENU)) # nowhere in particular
+    sleep 0.5
+    import -window "$WID" "$SHOTS/main.png"
+fi
+
+# Navigator buttons (client coordinates of their centres).
+NEW_X=367; EDIT_X=443; POST_X=491; FIRST_X=23; NEXT_X=137; NAV_Y=16
+# Fields of the detail panel: scroll box at (4, 164), its frame 1 pixel, panel inside.
+field() { echo $((4 + 1 + $1 + 12)) $((164 + 1 + $2 + 10)); }
+HEAT=$(field 68 204) # Heat and Damage (4,172) / To User (8,16) / edit (56,16)
+NAME=$(field 48 24)  # Name (4,8) / edit (44,16)
+
+# 1. Edit, change the heat field, Post: the table holds the new value.
+clickClient $EDIT_X $NAV_Y
+clickClient $HEAT
+xdotool key ctrl+a
+xdotool type --delay 50 '77'
+clickClient $POST_X $NAV_Y
+sleep 0.5
+got=$(sql "SELECT HeatToUser FROM Equipment WHERE Number = $FIRST")
+[ "$got" = "77" ] || fail "posted heat is '$got', expected 77"
+echo "ok: Edit, heat field, Post stored 77"
+
+# 2. Typing while browsing changes nothing, not even after a move to another row.
+clickClient $NAME
+xdotool key End
+xdotool type --delay 50 'zzz'
+clickClient $NEXT_X $NAV_Y
+sleep 0.5
+got=$(sql "SELECT Name FROM Equipment WHERE Number = $FIRST")
+[ "$got" = "$NAME_BEFORE" ] || fail "browsing changed the name to '$got'"
+echo "ok: typing while browsing changed nothing"
+
+# 3. New, fill in the name, move to another row: the new row is stored.
+clickClient $NEW_X $NAV_Y
+clickClient $NAME
+xdotool type --delay 50 'E2E Blaster'
+clickClient $FIRST_X $NAV_Y
+sleep 0.5
+got=$(sql "SELECT COUNT(*) FROM Equipment WHERE Name = 'E2E Blaster'")
+[ "$got" = "1" ] || fail "the new row was not stored (found $got)"
+rows=$(sql "SELECT COUNT(*) FROM Equipment")
+[ "$rows" = $((ROWS_BEFORE + 1)) ] || fail "expected $((ROWS_BEFORE + 1)) rows, found $rows"
+echo "ok: New, name, move stored the new row"
+
+if [ -n "$SHOTS" ]; then
+    # The detail panel scrolled to its bottom with the wheel over its scroll bar.
+    xdotool mousemove --window "$WID" 778 $((400 + MENU)) click --repeat 40 --delay 20 5
+    xdotool mousemove --window "$WID" 300 $((525 + MENU))
+    sleep 0.5
+    import -window "$WID" "$SHOTS/main-panel-bottom.png"
+fi
+
+kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended during the run"
+echo "PASS"

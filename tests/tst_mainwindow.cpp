@@ -1,0 +1,314 @@
+// The main window over a demo catalogue: layout facts, hints in the status bar, the
+// resizing rule, the search box and closing with a pending row.
+#include "app/Configuration.h"
+#include "app/Main.h"
+#include "app/PleaseWait.h"
+#include "controls/DBGrid.h"
+#include "controls/Nav.h"
+#include "controls/newstat.h"
+#include "data/DemoCatalogue.h"
+#include "data/EquipmentColumns.h"
+#include "data/EquipmentQuery.h"
+#include "main_support.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+
+using app::TfrmMain;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TempCatalogue> catalogue;
+    std::unique_ptr<TfrmMain> window;
+    QStringList warnings;
+    QString startDir;
+
+    QString panelText() const { return window->StatusBar->panelText(0); }
+
+    // Moves the pointer onto a point of a widget of the window.
+    void pointAt(QWidget *widget, QPoint pos) { QTest::mouseMove(widget, pos); }
+
+private slots:
+    void initTestCase() {
+        startDir = QDir::currentPath();
+        app::setWarningNotice([this](const QString &text) { warnings << text; });
+    }
+
+    void init() {
+        catalogue = std::make_unique<TempCatalogue>(data::equipmentAlias());
+        QSqlDatabase db = catalogue->db();
+        data::createDemoCatalogue(db);
+        // The configuration file lies one folder above the working directory.
+        QVERIFY(QDir(catalogue->dir()).mkdir("work"));
+        QVERIFY(QDir::setCurrent(catalogue->dir() + "/work"));
+        window = std::make_unique<TfrmMain>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->sqlEquipment.active());
+    }
+
+    void cleanup() {
+        window.reset();
+        QDir::setCurrent(startDir);
+        catalogue.reset();
+    }
+
+    void startUp() {
+        QCOMPARE(window->windowTitle(), QString("Vantrel Equipment Designer"));
+        QCOMPARE(panelText(), QString("Hint")); // until the first change of the hint
+        QCOMPARE(window->Client->size(), QSize(792, 548 - 19));
+        QCOMPARE(window->StatusBar->height(), 19);
+        QCOMPARE(window->StatusBar->panel(0)->width(), 400);
+        QCOMPARE(window->sqlEquipment.recNo(), 0);
+        QVERIFY(!window->srcEquipmernt.autoEdit());
+        QVERIFY(!app::frmPleaseWait || !app::frmPleaseWait->isVisible());
+        QCOMPARE(QFileInfo("../Vantrel.INI").exists(), true); // written on first start
+        QCOMPARE(warnings.value(0), QString("..\\Vantrel.INI not found, default one created."));
+    }
+
+    void topStrip_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("grid") << "DBGrid1" << QRect(4, 32, 777, 129);
+        QTest::newRow("scroll box") << "ScrollBox1" << QRect(4, 164, 781, 357);
+        QTest::newRow("New Delete Edit") << "DBNavigatorSpec1" << QRect(348, 4, 115, 25);
+        QTest::newRow("moves") << "DBNavigatorSpec2" << QRect(4, 4, 229, 25);
+        QTest::newRow("Post Cancel") << "DBNavigatorSpec3" << QRect(464, 4, 109, 25);
+        QTest::newRow("bookmarks") << "DBNavigatorSpec4" << QRect(244, 4, 75, 25);
+        QTest::newRow("search button") << "cmdSearch" << QRect(580, 4, 75, 25);
+        QTest::newRow("search box") << "edSearch" << QRect(660, 6, 121, 21);
+    }
+    void topStrip() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        auto *widget = window->Client->findChild<QWidget *>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), geometry);
+    }
+
+    void navigatorsAreBound() {
+        using namespace controls;
+        QCOMPARE(window->DBNavigatorSpec2->Jump(), 4);
+        QCOMPARE(window->DBNavigatorSpec1->Jump(), 50);
+        QCOMPARE(window->DBNavigatorSpec1->VisibleButtons(),
+                 (TButtonSet{nbInsert, nbDelete, nbEdit}));
+        QVERIFY(window->DBNavigatorSpec1->button(nbEdit)->isEnabled());
+        QVERIFY(window->DBNavigatorSpec2->button(nbNext)->isEnabled());
+        QVERIFY(!window->DBNavigatorSpec3->button(nbPost)->isEnabled());
+        QCOMPARE(window->DBNavigatorSpec4->Hints().value(13), QString("Goto Bookmark"));
+        QCOMPARE(window->DBNavigatorSpec1->focusPolicy(), Qt::NoFocus);
+    }
+
+    void gridColumns() {
+        const auto &columns = window->DBGrid1->dataModel()->columns();
+        QCOMPARE(int(columns.size()), 139);
+        for (const auto &column : columns)
+            QVERIFY(column.FieldName != "IsSwarm");
+        QCOMPARE(columns[0].Title, QString("No"));
+        QCOMPARE(window->DBGrid1->columnWidth(0), 20);
+        QCOMPARE(columns[4].Title, QString("Heat"));
+        QCOMPARE(window->DBGrid1->columnWidth(5), 48); // DamageToTarget
+        QCOMPARE(window->DBGrid1->model()->rowCount(), window->sqlEquipment.recordCount());
+    }
+
+    void detailPanelBindsEveryEditableColumn() {
+        const auto &panel = window->detailPanel();
+        QCOMPARE(window->Panel1->size(), QSize(761, 800));
+        int groups = 0;
+        for (QGroupBox *box : window->Panel1->findChildren<QGroupBox *>())
+            groups += box->parentWidget() == window->Panel1 ? 1 : 0;
+        QCOMPARE(groups, 22);
+        for (const data::EquipmentColumn &column : data::equipmentColumns()) {
+            const QString name = QString::fromUtf8(column.name);
+            QWidget *editor = panel.editors.value(name);
+            if (column.kind == data::ColumnKind::ShownOnly && name != "Smoke") {
+                QVERIFY2(!editor, qPrintable(name));
+                continue;
+            }
+            QVERIFY2(editor, qPrintable(name));
+            if (name != "Smoke")
+                QCOMPARE(controls::hintOf(editor), QString::fromUtf8(column.hint));
+            QVERIFY2(Qt::mightBeRichText(editor->toolTip()) || editor->toolTip().isEmpty(),
+                     "no pop-up tips on editors");
+        }
+        QCOMPARE(panel.editors.size(), 138); // 137 columns and the Smoke type box
+        QCOMPARE(controls::hintOf(panel.editors.value("Smoke")),
+                 QString("Type of smoke produced on impact. "));
+    }
+
+    void chamberEditsFollowTheFormula_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("1") << 1 << QRect(8, 16, 73, 21);
+        QTest::newRow("8") << 8 << QRect(540, 16, 73, 21);
+        QTest::newRow("9") << 9 << QRect(8, 40, 73, 21);
+        QTest::newRow("32") << 32 << QRect(540, 88, 73, 21);
+    }
+    void chamberEditsFollowTheFormula() {
+        QFETCH(int, number);
+        QFETCH(QRect, geometry);
+        QWidget *edit = window->editorFor(QString("Chamber%1").arg(number));
+        QVERIFY(edit);
+        QCOMPARE(edit->geometry(), geometry);
+    }
+
+    void fonts() {
+        auto *group = window->detailPanel().groups.value("Heat and Damage");
+        auto *nested = window->detailPanel().groups.value("Heat and Damage/To User");
+        QVERIFY(group->font().bold() && !group->font().italic());
+        QVERIFY(nested->font().italic() && !nested->font().bold());
+        QCOMPARE(group->title(), QString(" Heat and Damage "));
+        QVERIFY(window->editorFor("Name")->font().bold());
+        auto *checkBox = window->editorFor("NeedLOS");
+        QVERIFY(!checkBox->font().bold());
+        QCOMPARE(window->font().pixelSize(), 11);
+    }
+
+    void hintFollowsThePointer_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<QString>("hint");
+        const QString toHit = "Keep in mind that all these bonuses are in addition to the "
+                              "normal bonuses or penalties.";
+        QTest::newRow("an editor") << "Name" << QPoint(5, 5) << "The name of the equipment";
+        QTest::newRow("its caption label")
+            << "label:Name" << QPoint(2, 2) << "The name of the equipment";
+        QTest::newRow("the fire roll's label")
+            << "label:Roll for fire" << QPoint(2, 2)
+            << "What must be rolled on 2D6 to start a fire? (0: never, 1: always)";
+        QTest::newRow("a unit label") << "label:Quorins" << QPoint(2, 2) << "Cost in Quorins";
+        QTest::newRow("a group without hint") << "group:Name" << QPoint(745, 50) << "";
+        QTest::newRow("a group's own hint") << "group:To-Hit Bonuses" << QPoint(315, 100) << toHit;
+        QTest::newRow("a nested group takes its parent's")
+            << "group:To-Hit Bonuses/User" << QPoint(90, 150) << toHit;
+        QTest::newRow("the window itself") << "client" << QPoint(300, 525) << "";
+        QTest::newRow("a navigator button") << "nav" << QPoint(5, 5) << "Beggining of file";
+        QTest::newRow("the search box")
+            << "edSearch" << QPoint(5, 5) << "Enter part of Name or Abbreviation to search for";
+    }
+    void hintFollowsThePointer() {
+        QFETCH(QString, target);
+        QFETCH(QPoint, pos);
+        QFETCH(QString, hint);
+        QWidget *widget = nullptr;
+        if (target.startsWith("label:")) {
+            for (QLabel *label : window->detailPanel().labels)
+                if (label->text() == target.mid(6))
+                    widget = label;
+        } else if (target.startsWith("group:")) {
+            widget = window->detailPanel().groups.value(target.mid(6));
+        } else if (target == "client") {
+            widget = window->Client;
+        } else if (target == "nav") {
+            widget = window->DBNavigatorSpec2->button(controls::nbFirst);
+        } else if (target == "edSearch") {
+            widget = window->edSearch;
+        } else {
+            widget = window->editorFor(target);
+        }
+        QVERIFY(widget);
+        window->ScrollBox1->ensureWidgetVisible(widget, 0, 0);
+        // start from a control with another hint, so that a change must follow
+        pointAt(window->cmdSearch, QPoint(3, 3));
+        QCOMPARE(panelText(), QString("Start searching for the Name or Abbreviation "));
+        pointAt(widget, pos);
+        QCOMPARE(panelText(), hint);
+    }
+
+    void hintChangesOnlyOnRealChange() {
+        int changes = 0;
+        connect(controls::ApplicationHint::instance(), &controls::ApplicationHint::hintChanged,
+                this, [&] { ++changes; });
+        QWidget *name = window->editorFor("Name");
+        pointAt(name, QPoint(3, 3));
+        pointAt(name, QPoint(8, 4));
+        pointAt(name, QPoint(20, 6));
+        QCOMPARE(changes, 1);
+        QCOMPARE(panelText(), QString("The name of the equipment"));
+    }
+
+    void menuItemsShowTheirHints() {
+        QMenu *files = window->Quit1->associatedObjects().isEmpty()
+                           ? nullptr
+                           : qobject_cast<QMenu *>(window->Quit1->associatedObjects().first());
+        QVERIFY(files);
+        files->popup(window->mapToGlobal(QPoint(0, 20)));
+        QVERIFY(QTest::qWaitForWindowExposed(files));
+        files->setActiveAction(window->Quit1);
+        QCOMPARE(panelText(), QString("Exit the program"));
+        files->setActiveAction(window->Print1);
+        QCOMPARE(panelText(), QString());
+        files->setActiveAction(window->Quit1);
+        files->hide();
+        QCOMPARE(panelText(), QString()); // closing the menu empties it
+    }
+
+    void formResize_data() {
+        QTest::addColumn<int>("outer");
+        QTest::addColumn<int>("scrollHeight");
+        QTest::newRow("200 leaves it") << 200 << 357;
+        QTest::newRow("201 leaves no visible area") << 201 << 0; // 201 - 164 - 73 < 0
+        QTest::newRow("238 shows it again") << 238 << 1;
+        QTest::newRow("design height") << 594 << 357;
+        QTest::newRow("taller") << 700 << 463;
+    }
+    void formResize() {
+        QFETCH(int, outer);
+        QFETCH(int, scrollHeight);
+        window->setOuterHeight(outer);
+        QCOMPARE(window->outerHeight(), outer);
+        QCOMPARE(window->ScrollBox1->height(), scrollHeight);
+        QCOMPARE(window->ScrollBox1->width(), 781);
+        QCOMPARE(window->DBGrid1->width(), 777);
+    }
+
+    void enterInSearchBoxStartsNothing() {
+        const int all = window->sqlEquipment.recordCount();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->edSearch->setFocus();
+        QTest::keyClicks(window->edSearch, "  Kestrel ");
+        QTest::keyClick(window->edSearch, Qt::Key_Return);
+        QCOMPARE(window->sqlEquipment.recordCount(), all);
+        QCOMPARE(window->cmdSearch->shortcut(), QKeySequence("Alt+S"));
+        QTest::mouseClick(window->cmdSearch, Qt::LeftButton);
+        QCOMPARE(window->edSearch->text(), QString("Kestrel"));
+        QVERIFY(window->sqlEquipment.recordCount() < all);
+        QVERIFY(window->sqlEquipment.recordCount() > 0);
+        QCOMPARE(window->DBGrid1->model()->rowCount(), window->sqlEquipment.recordCount());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void closingDropsAPendingRow() {
+        const QString before = window->sqlEquipment.fieldByName("Name")->asString();
+        window->DBNavigatorSpec1->BtnClick(controls::nbEdit);
+        auto *name = qobject_cast<QLineEdit *>(window->editorFor("Name"));
+        QVERIFY(!name->isReadOnly());
+        name->setFocus();
+        QTest::keyClicks(name, " changed");
+        window->close();
+        QVERIFY(!window->sqlEquipment.active());
+        QCOMPARE(catalogue->scalar("SELECT Name FROM Equipment ORDER BY Number LIMIT 1").toString(),
+                 before);
+    }
+
+    void editorsAreReadOnlyWhileBrowsing() {
+        for (QWidget *editor : window->detailPanel().editors) {
+            if (auto *edit = qobject_cast<QLineEdit *>(editor))
+                QVERIFY2(edit->isReadOnly(), qPrintable(editor->objectName()));
+        }
+        window->DBNavigatorSpec1->BtnClick(controls::nbEdit);
+        for (QWidget *editor : window->detailPanel().editors) {
+            if (auto *edit = qobject_cast<QLineEdit *>(editor))
+                QVERIFY2(!edit->isReadOnly(), qPrintable(editor->objectName()));
+        }
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
