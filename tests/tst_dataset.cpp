@@ -4,6 +4,9 @@
 #include "db/DatabaseError.h"
 #include "support/TempCatalogue.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 using db::DataSet;
@@ -330,6 +333,33 @@ private slots:
         set->last();
         QVERIFY(set->eof());
         QCOMPARE(set->fieldByName(QStringLiteral("N"))->asString(), QStringLiteral("1"));
+    }
+
+    void postsReachOtherProgramsAfterTheFileWasReadInProcess() {
+        // A file dialog in the editor reads every file of the folder it shows, the database
+        // and its companions included. That must not cost a row another program can see.
+        const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+        if (sqlite3.isEmpty())
+            QSKIP("the sqlite3 command is not installed");
+        auto set = openItems();
+        set->last();
+        for (const QString &name : QDir(cat->dir()).entryList(QDir::Files)) {
+            QFile file(cat->dir() + QLatin1Char('/') + name);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            file.read(512);
+        }
+        auto otherProgram = [&](const QString &sql) {
+            QProcess process;
+            process.start(sqlite3, {cat->path(), sql});
+            process.waitForFinished();
+            return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(otherProgram(QStringLiteral("SELECT COUNT(*) FROM Items")), QStringLiteral("300"));
+        set->edit();
+        set->fieldByName(QStringLiteral("Name"))->setAsString(QStringLiteral("Seen elsewhere"));
+        set->post();
+        QCOMPARE(otherProgram(QStringLiteral("SELECT Name FROM Items WHERE Code='C300'")),
+                 QStringLiteral("Seen elsewhere"));
     }
 
     void announcesEveryChange() {

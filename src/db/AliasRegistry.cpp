@@ -61,11 +61,14 @@ void openOrThrow(QSqlDatabase &db, const QString &alias) {
         throw DatabaseError(QStringLiteral("Cannot open database '%1': %2").arg(alias, reason));
     }
     if (db.driverName() == QLatin1String("QSQLITE")) {
-        // A write-ahead log makes each post one synchronous write instead of several, and
-        // keeps every committed row on disk. Where the folder refuses the log files, the
-        // file keeps its rollback journal.
+        // Rollback journal, not a write-ahead log: a log keeps a lock on the database for
+        // as long as the connection lives, and Linux drops a process's locks on a file as
+        // soon as any other descriptor of it is closed in the same process (a file dialog
+        // looking into the working directory does exactly that). Another program would
+        // then delete the log with every post written since. The rollback journal holds
+        // locks only inside a statement, so nothing else in the editor can lose a row.
         QSqlQuery pragma(db);
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
         pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
     }
 }
