@@ -13,16 +13,19 @@ using controls::TSuperTimer;
 namespace {
 
 // A clock the test sets by hand. Reading it pauses a moment so that a spinning worker does
-// not hog a processor of the test machine.
+// not hog a processor of the test machine. Its value is relaxed: it must not order anything
+// between the threads, so that a thread checker still sees a missing lock in the timer.
 struct ManualClock {
-    std::atomic<std::int32_t> now{1000};
+    std::atomic<std::int32_t> value{1000};
+    std::int32_t now() const { return value.load(std::memory_order_relaxed); }
+    void set(std::int32_t when) { value.store(when, std::memory_order_relaxed); }
 };
 
 struct Fixture {
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     TSuperTimer timer{nullptr, [c = clock] {
                           std::this_thread::sleep_for(std::chrono::microseconds(200));
-                          return c->now.load();
+                          return c->now();
                       }};
     QSignalSpy ticks{&timer, &TSuperTimer::OnTimer};
     QSignalSpy stops{&timer, &TSuperTimer::OnStop};
@@ -32,13 +35,13 @@ struct Fixture {
     // Moves the clock and waits for the tick that it makes due.
     bool tickAt(std::int32_t when) {
         const auto before = ticks.count();
-        clock->now = when;
+        clock->set(when);
         return QTest::qWaitFor([&] { return ticks.count() > before; }, 5000);
     }
     // Moves the clock and checks that no tick comes.
     bool quietAt(std::int32_t when) {
         const auto before = ticks.count();
-        clock->now = when;
+        clock->set(when);
         QTest::qWait(150);
         return ticks.count() == before;
     }
@@ -99,7 +102,7 @@ void TestSuperTimer::countsUpOneIntervalAfterEachTick() {
 void TestSuperTimer::enablingTwiceDoesNotRebase() {
     Fixture f;
     f.timer.setEnabled(true);
-    f.clock->now = 1050;
+    f.clock->set(1050);
     f.timer.setEnabled(true);
     QVERIFY(f.tickAt(1100));
     QCOMPARE(f.timer.Time(), 100);
@@ -109,7 +112,7 @@ void TestSuperTimer::reenablingContinuesFromLastTick() {
     Fixture f;
     f.timer.setEnabled(true);
     QVERIFY(f.tickAt(1100));
-    f.clock->now = 1180;
+    f.clock->set(1180);
     f.timer.setEnabled(false);
     QVERIFY(f.quietAt(5000));
     QCOMPARE(f.timer.Time(), 100);
@@ -123,14 +126,14 @@ void TestSuperTimer::switchingDirectionRebases() {
     Fixture f;
     f.timer.setEnabled(true);
     QVERIFY(f.tickAt(1100));
-    f.clock->now = 1150;
+    f.clock->set(1150);
     f.timer.setCountDown(true);
     // The 50 ms between the tick and the switch are not counted.
     QVERIFY(f.tickAt(1200));
     QCOMPARE(f.timer.Time(), 50);
     // A switch while disabled only changes the direction.
     f.timer.setEnabled(false);
-    f.clock->now = 2000;
+    f.clock->set(2000);
     f.timer.setCountDown(false);
     f.timer.setEnabled(true);
     QVERIFY(f.tickAt(2100));
@@ -192,7 +195,7 @@ void TestSuperTimer::stopRule() {
     if (stopsAtTick > 0) {
         QCOMPARE(order.last(), QStringLiteral("stop"));
         QCOMPARE(order.count(QStringLiteral("timer")), stopsAtTick);
-        QVERIFY(f.quietAt(f.clock->now + 1000));
+        QVERIFY(f.quietAt(f.clock->now() + 1000));
     }
 }
 
@@ -207,7 +210,7 @@ void TestSuperTimer::stopFollowsHandlerThatDisabled() {
 
 void TestSuperTimer::clockWrapAround() {
     Fixture f;
-    f.clock->now = INT_MAX - 50;
+    f.clock->set(INT_MAX - 50);
     f.timer.setEnabled(true);
     // The due time has wrapped to a negative value; it is still 100 ms ahead.
     QVERIFY(f.quietAt(INT_MAX - 1));
@@ -224,11 +227,11 @@ void TestSuperTimer::destroyedWhileTickPending() {
         void DoTimer() override { ++*delivered; }
     };
     auto clock = std::make_shared<ManualClock>();
-    auto *timer = new Recording(nullptr, [clock] { return clock->now.load(); });
+    auto *timer = new Recording(nullptr, [clock] { return clock->now(); });
     const auto delivered = timer->delivered;
     timer->setInterval(20);
     timer->setEnabled(true);
-    clock->now = 2000;
+    clock->set(2000);
     // Without running the event loop the worker is left blocked in its hand-off.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     delete timer;
