@@ -98,6 +98,8 @@ private slots:
         int row = 0;
         for (int p = 1; p <= QRPrinter->PageCount(); ++p) {
             const Page page = decode(QRPrinter->Page(p));
+            // A full page of rows is kept in no more than 32 KB of memory.
+            QVERIFY(QRPrinter->PageBytesHeld(p) <= 32 * 1024);
             const std::vector<Fill> details = detailRows(page);
             QCOMPARE(int(details.size()), rowsPerPage[p - 1]);
             // Rows start under the headings: below the title on page 1, the page header later.

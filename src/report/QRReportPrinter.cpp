@@ -43,7 +43,20 @@ int TQRPrinter::ScreenPixelsPerInch() {
 QByteArray TQRPrinter::Page(int n) const {
     if (n < 1 || n > int(m_pages.size()))
         return {};
-    return m_pages[std::size_t(n - 1)];
+    return qUncompress(m_pages[std::size_t(n - 1)]);
+}
+
+qsizetype TQRPrinter::PageBytesHeld(int n) const {
+    if (n < 1 || n > int(m_pages.size()))
+        return 0;
+    return m_pages[std::size_t(n - 1)].size();
+}
+
+void TQRPrinter::keepPage(const QByteArray &picture) {
+    // A page of table rows repeats the same few records hundreds of times; held deflated it
+    // takes about a tenth of its size, and inflating it for showing, printing or saving
+    // costs far less than drawing it.
+    m_pages.push_back(qCompress(picture, kPageCompression));
 }
 
 QPrinter *TQRPrinter::findPrinter() {
@@ -194,7 +207,7 @@ void TQRPrinter::openPicture() {
 void TQRPrinter::closePicture() {
     if (!m_canvas)
         return;
-    m_pages.push_back(m_canvas->finish());
+    keepPage(m_canvas->finish());
     m_canvas.reset();
 }
 

@@ -48,6 +48,8 @@ public:
     // Page n (from 1) as its picture bytes; empty outside 1..number of stored pages.
     QByteArray Page(int n) const;
     int StoredPages() const { return int(m_pages.size()); }
+    // Memory that page n takes in the store (its picture is held deflated).
+    qsizetype PageBytesHeld(int n) const;
 
     int PageWidth() const { return m_pageWidth; }
     int PageHeight() const { return m_pageHeight; }
@@ -103,13 +105,15 @@ private:
     friend class QRReportFile;
     void useFallbackMetrics(int offset);
     void openPicture();
+    void keepPage(const QByteArray &picture);
     void closePicture();
     QPrinter *findPrinter();
     QPrinter &deviceSettings(const char *operation);
     void setPageSizeCode(int code);
 
     TQRPrinterStatus m_status = psEmpty;
-    std::vector<QByteArray> m_pages;
+    static constexpr int kPageCompression = 1; // fastest zlib level
+    std::vector<QByteArray> m_pages;           // each picture deflated
     std::unique_ptr<emf::EmfWriter> m_canvas;
     int m_pageCount = 0;
     int m_currentPage = 0;

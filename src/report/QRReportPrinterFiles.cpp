@@ -74,7 +74,10 @@ void TQRPrinter::LoadPages(const QString &fileName) {
     });
     file.close();
 
-    m_pages = std::move(contents.pages);
+    for (QByteArray &page : contents.pages) {
+        keepPage(page);
+        page = QByteArray();
+    }
     m_pageCount = int(m_pages.size());
     m_pageWidth = contents.pageWidth;
     m_pageHeight = contents.pageHeight;

@@ -18,7 +18,7 @@ constexpr int kLogFontSize = 92;
 
 EmfWriter::EmfWriter(int pageWidth, int pageHeight, int unitsPerInch) {
     const int upi = unitsPerInch > 0 ? unitsPerInch : kRefDpi;
-    m_data.reserve(16 * 1024);
+    m_data.reserve(64 * 1024); // a page of table rows, without growing
 
     // Header: the frame is the page in 0.01 mm and the bounds are the page on the 96-dpi
     // reference device, both inclusive; the counts are filled in by finish().
