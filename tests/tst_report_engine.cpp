@@ -251,6 +251,25 @@ private slots:
         QCOMPARE(QRPrinter->Status(), psEmpty);
     }
 
+    // Pages already in the store are previewed as they are and kept.
+    void previewKeepsPagesItDidNotMake() {
+        QRPrinter->BeginPages();
+        QRPrinter->AddPage();
+        QRPrinter->AddPage();
+        QRPrinter->EndPages();
+        QWidget host;
+        auto *report = new TQRReport(&host);
+        bool prepared = false;
+        report->BeforePrint = [&](bool &) { prepared = true; };
+        PreviewCloser closer;
+        closer.arm();
+        report->Preview();
+        QVERIFY(closer.shown);
+        QVERIFY(!prepared);
+        QCOMPARE(closer.pagesSeen, 3);
+        QCOMPARE(QRPrinter->Status(), psReady);
+    }
+
     void previewAfterAnErrorLeavesAnEmptyStore() {
         cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
         makeEquipment(*cat, 100);
