@@ -4,6 +4,7 @@
 #include "report/emf/EmfFormat.h"
 
 #include <QFont>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -152,6 +153,7 @@ private:
     TQRFont m_measuredFont;
     int m_measuredPixels = 0;
     int m_spaceWidth = -1;
+    QHash<QString, int> m_widths;
 };
 
 class TQRLabel : public TQRCustomControl {

@@ -73,12 +73,22 @@ const QFontMetrics &TQRCustomControl::metrics() {
         m_measuredFont = Font;
         m_measuredPixels = pixels;
         m_spaceWidth = -1;
+        m_widths.clear();
     }
     return *m_metrics;
 }
 
 int TQRCustomControl::measure(const QString &text) {
-    return metrics().horizontalAdvance(text);
+    const QFontMetrics &fm = metrics();
+    // Columns of numbers repeat a few values thousands of times; shaping each again would
+    // be most of the cost of a record.
+    if (const auto hit = m_widths.constFind(text); hit != m_widths.constEnd())
+        return *hit;
+    if (m_widths.size() >= 4096)
+        m_widths.clear();
+    const int width = fm.horizontalAdvance(text);
+    m_widths.insert(text, width);
+    return width;
 }
 
 int TQRCustomControl::spaceWidth() {

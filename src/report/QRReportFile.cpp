@@ -47,7 +47,8 @@ QByteArray makeHeader(int pageWidth, int pageHeight, int pixelsPerInch, int page
 }
 
 Contents parse(QIODevice &file, const QString &fileName,
-               const std::function<void(int page, int count)> &onPage) {
+               const std::function<void(int page, int count)> &onPage,
+               const std::function<void(QByteArray &&picture)> &keep) {
     const qint64 length = file.size();
     const QByteArray header = file.read(kHeaderSize);
     if (header.size() < kHeaderSize)
@@ -68,7 +69,8 @@ Contents parse(QIODevice &file, const QString &fileName,
         throw invalid(fileName,
                       QStringLiteral("its page count %1 does not fit the file").arg(count));
 
-    c.pages.reserve(std::size_t(count));
+    if (!keep)
+        c.pages.reserve(std::size_t(count));
     for (int i = 1; i <= count; ++i) {
         if (onPage)
             onPage(i, count);
@@ -84,7 +86,10 @@ Contents parse(QIODevice &file, const QString &fileName,
         const QString problem = emf::EmfPlayer::validate(picture);
         if (!problem.isEmpty())
             throw invalid(fileName, QStringLiteral("page %1: %2").arg(i).arg(problem));
-        c.pages.push_back(std::move(picture));
+        if (keep)
+            keep(std::move(picture));
+        else
+            c.pages.push_back(std::move(picture));
         file.skip(4); // the picture's start offset follows it and is not needed
     }
     return c;

@@ -28,8 +28,10 @@ QByteArray makeHeader(int pageWidth, int pageHeight, int pixelsPerInch, int page
 // Reads a whole report file. Every count, size and offset is checked against the file's
 // length before anything is allocated for it, and every page must be a sound picture;
 // throws EQRError naming what is wrong otherwise.
-// onPage is told each page's number before it is read.
+// onPage is told each page's number before it is read. With keep, each sound picture is
+// handed over as soon as it is read instead of being collected in the result.
 Contents parse(QIODevice &file, const QString &fileName,
-               const std::function<void(int page, int count)> &onPage = {});
+               const std::function<void(int page, int count)> &onPage = {},
+               const std::function<void(QByteArray &&picture)> &keep = {});
 
 } // namespace qrfile

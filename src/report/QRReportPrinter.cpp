@@ -56,7 +56,7 @@ void TQRPrinter::keepPage(const QByteArray &picture) {
     // A page of table rows repeats the same few records hundreds of times; held deflated it
     // takes about a tenth of its size, and inflating it for showing, printing or saving
     // costs far less than drawing it.
-    m_pages.push_back(qCompress(picture, kPageCompression));
+    m_pages.push_back(m_deflater.deflate(picture));
 }
 
 QPrinter *TQRPrinter::findPrinter() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/PageDeflater.h"
 #include "report/emf/EmfWriter.h"
 
 #include <QByteArray>
@@ -112,8 +113,8 @@ private:
     void setPageSizeCode(int code);
 
     TQRPrinterStatus m_status = psEmpty;
-    static constexpr int kPageCompression = 1; // fastest zlib level
-    std::vector<QByteArray> m_pages;           // each picture deflated
+    PageDeflater m_deflater;
+    std::vector<QByteArray> m_pages; // each picture deflated
     std::unique_ptr<emf::EmfWriter> m_canvas;
     int m_pageCount = 0;
     int m_currentPage = 0;

@@ -65,19 +65,23 @@ void TQRPrinter::LoadPages(const QString &fileName) {
     if (ShowProgress)
         progress.ShowWindow();
     progress.SetMessage(QStringLiteral("Loading report"));
-    // The whole file is checked before the store changes, so a broken file leaves it empty.
-    qrfile::Contents contents = qrfile::parse(file, fileName, [&progress](int page, int count) {
-        if (page == 1)
-            progress.SetMax(count);
-        QCoreApplication::processEvents();
-        progress.SetProgress(page);
-    });
+    // The whole file is checked before the store changes, so a broken file leaves it empty;
+    // pages are deflated as they are read, as the store keeps them.
+    std::vector<QByteArray> pages;
+    qrfile::Contents contents = qrfile::parse(
+        file, fileName,
+        [&progress, &pages](int page, int count) {
+            if (page == 1) {
+                progress.SetMax(count);
+                pages.reserve(std::size_t(count));
+            }
+            QCoreApplication::processEvents();
+            progress.SetProgress(page);
+        },
+        [this, &pages](QByteArray &&picture) { pages.push_back(m_deflater.deflate(picture)); });
     file.close();
 
-    for (QByteArray &page : contents.pages) {
-        keepPage(page);
-        page = QByteArray();
-    }
+    m_pages = std::move(pages);
     m_pageCount = int(m_pages.size());
     m_pageWidth = contents.pageWidth;
     m_pageHeight = contents.pageHeight;
