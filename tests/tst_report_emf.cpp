@@ -27,8 +27,8 @@ QByteArray samplePage() {
     w.setBrush(0x00FFFFFF);
     w.textOut(100, 200, QStringLiteral("Heat 12 "), emf::TA_RIGHT, QRect(20, 200, 80, 19), true,
               false);
-    w.textOut(400, 300, QStringLiteral("Vantrel"), emf::TA_CENTER, QRect(300, 300, 200, 45),
-              false, true);
+    w.textOut(400, 300, QStringLiteral("Vantrel"), emf::TA_CENTER, QRect(300, 300, 200, 45), false,
+              true);
     w.setPen(0, 1);
     w.moveTo(0, 500);
     w.lineTo(815, 500);
