@@ -10,6 +10,7 @@
 #include "data/EquipmentColumns.h"
 #include "data/EquipmentQuery.h"
 #include "main_support.h"
+#include "support/TitleScreen.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -47,6 +48,7 @@ private slots:
         QVERIFY(QDir(catalogue->dir()).mkdir("work"));
         QVERIFY(QDir::setCurrent(catalogue->dir() + "/work"));
         window = std::make_unique<TfrmMain>();
+        pressStartWhenTitleShows();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(window->sqlEquipment.active());
@@ -222,8 +224,10 @@ private slots:
 
     void hintChangesOnlyOnRealChange() {
         int changes = 0;
+        // The counter lives on this stack frame: the connection must end with it.
+        QObject listener;
         connect(controls::ApplicationHint::instance(), &controls::ApplicationHint::hintChanged,
-                this, [&] { ++changes; });
+                &listener, [&] { ++changes; });
         QWidget *name = window->editorFor("Name");
         pointAt(name, QPoint(3, 3));
         pointAt(name, QPoint(8, 4));

@@ -10,12 +10,13 @@
 #include "controls/newstat.h"
 #include "data/EquipmentColumns.h"
 #include "data/EquipmentQuery.h"
+#include "dialogs/About.h"
+#include "dialogs/SysInfo.h"
+#include "dialogs/Title.h"
 #include "platform/AudioDirectory.h"
-#include "platform/PathMapping.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -80,19 +81,21 @@ QFont windowFont() {
 
 // ---- Call sites of windows that other modules provide -----------------------------------
 
-// TITLE SCREEN: frmTitle is created, shown modally until its start button is pressed, and
-// released here.
-void runTitleScreen() {}
+// Creates a window, shows it modally and releases it (destroyed when the loop next runs).
+template <typename Window> void showModalAndRelease(QWidget *owner) {
+    auto *window = new Window(owner);
+    window->exec();
+    window->deleteLater();
+}
+
+// The title screen stays until its start button is pressed.
+void runTitleScreen(QWidget *owner) {
+    showModalAndRelease<dialogs::TfrmTitle>(owner);
+}
 
 // EQUIPMENT LIST: frmPrint is created (invisible) under the hourglass, its own query
 // opened, the report previewed until the preview closes, and frmPrint released.
 void runPrintPreview() {}
-
-// SYSTEM INFORMATION: frmSysInfo is created, shown modally and released.
-void runSystemInfo() {}
-
-// ABOUT BOX: frmAbout is created, shown modally and released.
-void runAbout() {}
 
 } // namespace
 
@@ -118,7 +121,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
     buildGrid();
     buildDetail();
     buildTopStrip();
-    buildOpenDialog();
+    connectSoundHandlers();
 
     StatusBar = new TAStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
@@ -229,16 +232,31 @@ void TfrmMain::buildTopStrip() {
     setHint(edSearch, QStringLiteral("Enter part of Name or Abbreviation to search for"));
 }
 
-void TfrmMain::buildOpenDialog() {
-    OpenDialog = new QFileDialog(this, QStringLiteral("Choose the audio file:"));
-    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog->setOption(QFileDialog::ReadOnly);
-    OpenDialog->setNameFilters(
-        {QStringLiteral("Audio Files (*.WAV)"), QStringLiteral("All files (*.*)")});
-    OpenDialog->setDefaultSuffix(QStringLiteral("WAV"));
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+void TfrmMain::connectSoundHandlers() {
+    auto route = [this](auto *sender, auto signal, void (TfrmMain::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { guarded([&] { (this->*handler)(); }, this); });
+    };
+    route(cmdFireSound, &QPushButton::clicked, &TfrmMain::cmdFireSoundClick);
+    route(Button1, &QPushButton::clicked, &TfrmMain::Button1Click);
+    route(DBEdit6, &TDBEdit::doubleClicked, &TfrmMain::DBEdit6DblClick);
+    route(DBEdit7, &TDBEdit::doubleClicked, &TfrmMain::DBEdit7DblClick);
+}
+
+void TfrmMain::cmdFireSoundClick() {
+    sounds.playSound(QStringLiteral("SoundFire"));
+}
+
+void TfrmMain::Button1Click() {
+    sounds.playSound(QStringLiteral("SoundHit"));
+}
+
+void TfrmMain::DBEdit6DblClick() {
+    sounds.pickSound(QStringLiteral("SoundFire"), this);
+}
+
+void TfrmMain::DBEdit7DblClick() {
+    sounds.pickSound(QStringLiteral("SoundHit"), this);
 }
 
 int TfrmMain::outerHeight() const {
@@ -277,7 +295,7 @@ void TfrmMain::showEvent(QShowEvent *event) {
 }
 
 void TfrmMain::FormShow() {
-    runTitleScreen();
+    runTitleScreen(this);
 
     frmPleaseWait = new TfrmPleaseWait;
     // The notice is released even when loading fails: a borderless window that nothing
@@ -303,7 +321,7 @@ void TfrmMain::FormShow() {
 void TfrmMain::LoadDatabase() {
     setScreenCursor(Qt::WaitCursor);
     ReadConfiguration();
-    OpenDialog->setDirectory(platform::mapPath(platform::AudioDirectory()));
+    OpenDialog.setInitialDir(platform::AudioDirectory());
     sqlEquipment.open();
     setScreenCursor(Qt::ArrowCursor);
 }
@@ -341,11 +359,11 @@ void TfrmMain::Quit1Click() {
 }
 
 void TfrmMain::Systeminfo1Click() {
-    runSystemInfo();
+    showModalAndRelease<dialogs::TfrmSysInfo>(this);
 }
 
 void TfrmMain::About1Click() {
-    runAbout();
+    showModalAndRelease<dialogs::TfrmAbout>(this);
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event) {

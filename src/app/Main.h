@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DetailLayout.h"
+#include "data/WeaponSounds.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 
@@ -8,7 +9,6 @@
 #include <QPointer>
 
 class QAction;
-class QFileDialog;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -61,7 +61,9 @@ public:
     QPushButton *cmdSearch = nullptr;
     QLineEdit *edSearch = nullptr;
     controls::TAStatusBar *StatusBar = nullptr;
-    QFileDialog *OpenDialog = nullptr;
+    // Plays and picks the sounds of the current row; owns the file dialog OpenDialog.
+    data::WeaponSounds sounds{&sqlEquipment};
+    data::TOpenDialog &OpenDialog = sounds.OpenDialog();
     QPushButton *cmdFireSound = nullptr;
     QPushButton *Button1 = nullptr;
     controls::TDBEdit *DBEdit6 = nullptr; // SoundFire
@@ -77,6 +79,10 @@ public:
     void FormResize();
     void DisplayHint();
     void cmdSearchClick();
+    void cmdFireSoundClick();
+    void Button1Click();
+    void DBEdit6DblClick();
+    void DBEdit7DblClick();
     void Print1Click();
     void Quit1Click();
     void Systeminfo1Click();
@@ -92,7 +98,7 @@ private:
     void buildTopStrip();
     void buildGrid();
     void buildDetail();
-    void buildOpenDialog();
+    void connectSoundHandlers();
     void LoadDatabase();
     void updateClientExtent();
 

@@ -32,6 +32,11 @@ void TDBEdit::updateData() {
         f->setAsString(text());
 }
 
+void TDBEdit::mouseDoubleClickEvent(QMouseEvent *event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
 void TDBEdit::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape && m_link.isModified()) {
         m_link.reset();

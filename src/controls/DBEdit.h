@@ -20,8 +20,12 @@ public:
     void setDataField(const QString &name) { m_link.setFieldName(name); }
     db::Field *field() const { return m_link.field(); }
 
+signals:
+    void doubleClicked();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
