@@ -11,4 +11,4 @@ korvandel_add_test(NAME tst_mainwindow SOURCES tst_mainwindow.cpp LIBS korvandel
 # sqlite3; see scripts/packages-main.txt).
 add_test(NAME e2e_main COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e-main.sh
     $<TARGET_FILE:korvandel> $<TARGET_FILE:make_demo_catalogue>)
-set_tests_properties(e2e_main PROPERTIES LABELS "e2e" TIMEOUT 180)
+set_tests_properties(e2e_main PROPERTIES LABELS "e2e" TIMEOUT 180 RUN_SERIAL TRUE)
