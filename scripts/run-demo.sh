@@ -14,5 +14,11 @@ build/tools/korvandel-make-demo "$demo/Editor/VantrelDB.sqlite"
 if [ -x scripts/make-demo-audio.sh ] && [ -z "$(ls -A "$demo/Audio/Default")" ]; then
     scripts/make-demo-audio.sh "$demo/Audio/Default"
 fi
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "Korvandel is built, but this machine has no display to show its window on."
+    echo "Start it under a virtual X server instead:"
+    echo "    xvfb-run -a -s \"-screen 0 1280x1024x24\" bash scripts/run-demo.sh"
+    exit 2
+fi
 cd "$demo/Editor"
 exec "$root/build/src/app/korvandel"

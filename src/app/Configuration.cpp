@@ -71,10 +71,6 @@ void writeString(const platform::ProfileFile &file, const QString &fileName, con
 
 } // namespace
 
-QString versionText() {
-    return QStringLiteral("v2\u00DF");
-}
-
 void setWarningNotice(WarningNotice show) {
     warningNotice() = std::move(show);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Version.h"
+
 #include <QString>
 
 #include <functional>
@@ -11,8 +13,7 @@ namespace app {
 // working directory, never made absolute.
 inline const QString ConfigurationFileName = QStringLiteral("..\\Vantrel.INI");
 
-// The game version this editor is built for: "v2" and the letter sharp s (byte 0xDF).
-QString versionText();
+using platform::versionText;
 
 // A configuration file that cannot be written. The message names the file as the game
 // names it ("Unable to write to ..\Vantrel.INI").

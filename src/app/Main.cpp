@@ -14,6 +14,7 @@
 #include "dialogs/SysInfo.h"
 #include "dialogs/Title.h"
 #include "platform/AudioDirectory.h"
+#include "report/Print.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -92,10 +93,6 @@ template <typename Window> void showModalAndRelease(QWidget *owner) {
 void runTitleScreen(QWidget *owner) {
     showModalAndRelease<dialogs::TfrmTitle>(owner);
 }
-
-// EQUIPMENT LIST: frmPrint is created (invisible) under the hourglass, its own query
-// opened, the report previewed until the preview closes, and frmPrint released.
-void runPrintPreview() {}
 
 } // namespace
 
@@ -351,7 +348,9 @@ void TfrmMain::cmdSearchClick() {
 }
 
 void TfrmMain::Print1Click() {
-    runPrintPreview();
+    // Under the hourglass frmPrint is made and its own query opened; the preview runs until
+    // it is closed, and frmPrint is released.
+    PrintEquipmentList();
 }
 
 void TfrmMain::Quit1Click() {

@@ -2,6 +2,7 @@
 #include "controls/ErrorReport.h"
 #include "controls/Fonts.h"
 #include "data/EquipmentQuery.h"
+#include "report/QRReportPrinter.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -49,6 +50,8 @@ int main(int argc, char *argv[]) {
     // follows it; setting that explicitly would make Qt append it to every window caption.
     QApplication::setApplicationName(QStringLiteral("Korvandel"));
     controls::installFontSubstitutes();
+    // The printing subsystem's single page store exists before any window.
+    CreateQRPrinter(&application);
     data::registerEquipmentDatabase();
 
     auto *window = new app::TfrmMain;

@@ -7,10 +7,6 @@
 
 namespace dialogs {
 
-QString versionText() {
-    return QStringLiteral("v2\u00DF");
-}
-
 QFont designFont(const QString &family, int height, bool bold) {
     QFont font(family);
     font.setPixelSize(height < 0 ? -height : height);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Version.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRect>
@@ -10,9 +12,7 @@ class QWidget;
 
 namespace dialogs {
 
-// The version the title screen and the About box show: "v2" and the sharp s (0xDF in the
-// Windows code page).
-QString versionText();
+using platform::versionText;
 
 // A font as the windows are designed with it: a negative height is the character height in
 // pixels.
