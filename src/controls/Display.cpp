@@ -235,10 +235,10 @@ std::vector<TDisplay::Element> TDisplay::elements() const {
     };
     auto build = [&](const auto &specs) {
         for (std::size_t i = 0; i < specs.size(); ++i) {
-            const SegmentSpec &spec = specs[i];
+            const SegmentSpec &segment = specs[i];
             result.push_back({Element::Polygon,
-                              segmentPolygon(spec.shape, p[i], p[spec.end], extent(spec.down),
-                                             extent(spec.across), s, m_layout.halfSeg),
+                              segmentPolygon(segment.shape, p[i], p[segment.end], extent(segment.down),
+                                             extent(segment.across), s, m_layout.halfSeg),
                               {}});
         }
     };

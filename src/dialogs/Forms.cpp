@@ -14,15 +14,15 @@ QFont designFont(const QString &family, int height, bool bold) {
     return font;
 }
 
-QLabel *createLabel(QWidget *owner, const LabelSpec &spec) {
-    auto *label = new QLabel(spec.text, owner);
-    label->setObjectName(QLatin1String(spec.name));
-    label->setGeometry(spec.geometry);
-    label->setFont(designFont(QLatin1String(spec.family), spec.height, spec.bold));
-    label->setAlignment(Qt::AlignTop | (spec.centred ? Qt::AlignHCenter : Qt::AlignLeft));
+QLabel *createLabel(QWidget *owner, const LabelSpec &place) {
+    auto *label = new QLabel(place.text, owner);
+    label->setObjectName(QLatin1String(place.name));
+    label->setGeometry(place.geometry);
+    label->setFont(designFont(QLatin1String(place.family), place.height, place.bold));
+    label->setAlignment(Qt::AlignTop | (place.centred ? Qt::AlignHCenter : Qt::AlignLeft));
     label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(spec.color));
+    palette.setColor(QPalette::WindowText, QColor(place.color));
     label->setPalette(palette);
     return label;
 }

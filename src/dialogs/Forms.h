@@ -32,7 +32,7 @@ struct LabelSpec {
 
 // Creates a label of fixed size whose text sits at the top, left-aligned or centred.
 // It is transparent: what lies beneath shows around the letters.
-QLabel *createLabel(QWidget *owner, const LabelSpec &spec);
+QLabel *createLabel(QWidget *owner, const LabelSpec &place);
 
 // Sets the window's client size and fixes its background colour.
 void setClientArea(QWidget *window, QSize size, const QColor &background);

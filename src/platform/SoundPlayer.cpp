@@ -94,7 +94,7 @@ public:
     SoundFile(const SoundFile &) = delete;
     SoundFile &operator=(const SoundFile &) = delete;
 
-    const pa_sample_spec &spec() const { return m_spec; }
+    const pa_sample_spec &format() const { return m_spec; }
     std::size_t bytes() const { return std::size_t(m_frames) * pa_frame_size(&m_spec); }
 
     // Reads up to frames frames; returns the bytes read into buffer (0 at the end).
@@ -117,9 +117,9 @@ public:
     }
 
 private:
-    SoundFile(SNDFILE *file, const SF_INFO &info, const pa_sample_spec &spec,
+    SoundFile(SNDFILE *file, const SF_INFO &info, const pa_sample_spec &format,
               std::unique_ptr<MemoryImage> image)
-        : m_file(file), m_frames(info.frames), m_spec(spec), m_image(std::move(image)) {}
+        : m_file(file), m_frames(info.frames), m_spec(format), m_image(std::move(image)) {}
 
     static std::unique_ptr<SoundFile> make(SNDFILE *file, const SF_INFO &info,
                                            std::unique_ptr<MemoryImage> image) {
@@ -128,14 +128,14 @@ private:
         const int container = info.format & SF_FORMAT_TYPEMASK;
         const bool wav = container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX ||
                          container == SF_FORMAT_RF64;
-        pa_sample_spec spec{sampleFormat(info.format & SF_FORMAT_SUBMASK),
+        pa_sample_spec format{sampleFormat(info.format & SF_FORMAT_SUBMASK),
                             std::uint32_t(info.samplerate), std::uint8_t(info.channels)};
         if (!wav || info.frames <= 0 || info.channels <= 0 ||
-            info.channels > int(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&spec)) {
+            info.channels > int(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&format)) {
             sf_close(file);
             return nullptr;
         }
-        return std::unique_ptr<SoundFile>(new SoundFile(file, info, spec, std::move(image)));
+        return std::unique_ptr<SoundFile>(new SoundFile(file, info, format, std::move(image)));
     }
 
     static pa_sample_format_t sampleFormat(int encoding) {
@@ -166,15 +166,15 @@ using Stream = std::unique_ptr<pa_simple, StreamCloser>;
 
 // Playback starts once the server buffer is full, or once the whole sound is there when it
 // is shorter: so it never starts before a sound that fits has been handed over whole.
-Stream openStream(const pa_sample_spec &spec, std::size_t soundBytes) {
+Stream openStream(const pa_sample_spec &format, std::size_t soundBytes) {
     pa_buffer_attr buffer;
     buffer.maxlength = std::uint32_t(-1);
-    buffer.tlength = std::uint32_t(pa_usec_to_bytes(serverBufferUsec, &spec));
+    buffer.tlength = std::uint32_t(pa_usec_to_bytes(serverBufferUsec, &format));
     buffer.prebuf = std::uint32_t(std::min<std::size_t>(buffer.tlength, soundBytes));
     buffer.minreq = std::uint32_t(-1);
     buffer.fragsize = std::uint32_t(-1);
     int error = 0;
-    return Stream(pa_simple_new(nullptr, "Korvandel", PA_STREAM_PLAYBACK, nullptr, "Sound", &spec,
+    return Stream(pa_simple_new(nullptr, "Korvandel", PA_STREAM_PLAYBACK, nullptr, "Sound", &format,
                                 nullptr, &buffer, &error));
 }
 
@@ -255,10 +255,10 @@ void SoundPlayer::playOne(const QString &fileName) {
         sound = SoundFile::open(m_defaultSound);
     if (!sound)
         return;
-    Stream stream = openStream(sound->spec(), sound->bytes());
+    Stream stream = openStream(sound->format(), sound->bytes());
     if (!stream)
         return; // no sound server: silence
-    const sf_count_t chunkFrames = std::max<sf_count_t>(1, sound->spec().rate / chunksPerSecond);
+    const sf_count_t chunkFrames = std::max<sf_count_t>(1, sound->format().rate / chunksPerSecond);
     std::vector<char> buffer;
     while (!m_interrupt) {
         const std::size_t bytes = sound->read(buffer, chunkFrames);
