@@ -17,6 +17,9 @@ if [ $# -lt 2 ]; then
     echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
     exit 2
 fi
+# A real X session: the headless platform that widget tests use would hide the window from
+# the pointer and keyboard.
+unset QT_QPA_PLATFORM
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
