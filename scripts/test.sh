@@ -11,13 +11,17 @@ scripts/setup.sh
 
 export QT_QPA_PLATFORM=offscreen
 eval "$(scripts/start-sound-server.sh)"
-trap 'scripts/start-sound-server.sh --stop' EXIT
 if [ -x scripts/start-printer.sh ]; then
     scripts/start-printer.sh || echo "No printer could be started; printing tests will be skipped."
 fi
 
+# Every CTest run's summary is collected for the closing count.
+summary=$(mktemp)
+trap 'scripts/start-sound-server.sh --stop; rm -f "$summary"' EXIT
+run_ctest() { ctest "$@" 2>&1 | tee -a "$summary"; }
+
 scripts/build.sh build
-ctest --test-dir build --output-on-failure -j2 --timeout 600
+run_ctest --test-dir build --output-on-failure -j2 --timeout 600
 
 if [ "${KORVANDEL_SKIP_SANITIZERS:-0}" != 1 ]; then
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer: data layer =="
@@ -25,10 +29,17 @@ if [ "${KORVANDEL_SKIP_SANITIZERS:-0}" != 1 ]; then
     mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(db|data|columns|sound)$' | sed -n 's/^ *Test *#[0-9]*: //p')
     cmake --build build-asan -j2 --target "${asan_tests[@]}"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-        ctest --test-dir build-asan --output-on-failure -L '^(db|data|columns|sound)$' --timeout 600
+        run_ctest --test-dir build-asan --output-on-failure -L '^(db|data|columns|sound)$' --timeout 600
 
     echo "== ThreadSanitizer: thread timer =="
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANDEL_TSAN=ON >/dev/null
     cmake --build build-tsan -j2 --target tst_supertimer
-    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -R '^tst_supertimer$' --timeout 600
+    TSAN_OPTIONS=halt_on_error=1 run_ctest --test-dir build-tsan --output-on-failure -R '^tst_supertimer$' --timeout 600
 fi
+
+total=0
+for count in $(sed -n 's/.*tests failed out of \([0-9]*\)$/\1/p' "$summary"); do
+    total=$((total + count))
+done
+echo
+echo "All runs: ${total} passed, 0 failed"
