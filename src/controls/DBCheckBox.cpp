@@ -9,11 +9,6 @@ TDBCheckBox::TDBCheckBox(QWidget *parent) : QCheckBox(parent) {
     setTristate(true);
 }
 
-void TDBCheckBox::setDataSource(db::DataSource *source) {
-    m_link.setDataSource(source);
-    m_link.reset();
-}
-
 void TDBCheckBox::dataChange() {
     const db::Field *f = m_link.field();
     if (!f) {

@@ -21,12 +21,6 @@ TDBComboBox::TDBComboBox(QWidget *parent) : QComboBox(parent) {
     });
 }
 
-void TDBComboBox::setDataSource(db::DataSource *source) {
-    m_link.setDataSource(source);
-    m_link.reset();
-    editingChange();
-}
-
 void TDBComboBox::setItems(const QStringList &values) {
     const QString text = currentText();
     clear();

@@ -10,15 +10,11 @@ namespace controls {
 // text may be typed while the row is being edited. While browsing the text cannot be
 // typed or stepped through, but the list still opens; a pick made then is refused when
 // the box is left ("Dataset not in edit or insert mode").
-class TDBComboBox : public QComboBox, private FieldControl {
+class TDBComboBox : public QComboBox, public FieldControl {
     Q_OBJECT
 public:
     explicit TDBComboBox(QWidget *parent = nullptr);
 
-    db::DataSource *DataSource() const { return m_link.dataSource(); }
-    void setDataSource(db::DataSource *source);
-    QString DataField() const { return m_link.fieldName(); }
-    void setDataField(const QString &name) { m_link.setFieldName(name); }
     void setItems(const QStringList &values);
 
 protected:
@@ -30,8 +26,6 @@ private:
     void dataChange() override;
     void editingChange() override;
     void updateData() override;
-
-    FieldDataLink m_link{this};
 };
 
 } // namespace controls

@@ -11,12 +11,6 @@ TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this] { m_link.setModified(); });
 }
 
-void TDBEdit::setDataSource(db::DataSource *source) {
-    m_link.setDataSource(source);
-    m_link.reset();
-    editingChange();
-}
-
 void TDBEdit::dataChange() {
     const db::Field *f = m_link.field();
     setText(f ? f->asString() : QString());

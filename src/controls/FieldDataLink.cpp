@@ -10,6 +10,12 @@
 
 namespace controls {
 
+void FieldControl::setDataSource(db::DataSource *source) {
+    m_link.setDataSource(source);
+    m_link.reset();
+    editingChange();
+}
+
 void FieldDataLink::setFieldName(const QString &name) {
     m_fieldName = name;
     reset();

@@ -14,17 +14,7 @@ class Field;
 
 namespace controls {
 
-// What a data-aware control does when its column's value or the dataset's state changes.
-class FieldControl {
-public:
-    virtual ~FieldControl() = default;
-    // Show the column's value of the current row (or nothing without a row).
-    virtual void dataChange() = 0;
-    // The dataset entered or left edit/insert state, or became (in)active.
-    virtual void editingChange() = 0;
-    // Take the control's pending value into the row (may throw).
-    virtual void updateData() = 0;
-};
+class FieldControl;
 
 // The link between one data-aware control and the column it shows. The field is looked
 // up by name whenever it is needed, because a dataset rebuilds its fields at every open.
@@ -54,6 +44,32 @@ private:
     FieldControl *m_control;
     QString m_fieldName;
     bool m_modified = false;
+};
+
+// What every data-aware control shares: the link to its column, the DataSource and
+// DataField properties, and what it does when the column's value or the dataset's state
+// changes.
+class FieldControl {
+public:
+    virtual ~FieldControl() = default;
+
+    db::DataSource *DataSource() const { return m_link.dataSource(); }
+    // Binds the control and shows the current row's value in the current state.
+    void setDataSource(db::DataSource *source);
+    QString DataField() const { return m_link.fieldName(); }
+    void setDataField(const QString &name) { m_link.setFieldName(name); }
+    db::Field *field() const { return m_link.field(); }
+
+protected:
+    friend class FieldDataLink;
+    // Show the column's value of the current row (or nothing without a row).
+    virtual void dataChange() = 0;
+    // The dataset entered or left edit/insert state, or became (in)active.
+    virtual void editingChange() = 0;
+    // Take the control's pending value into the row (may throw).
+    virtual void updateData() = 0;
+
+    FieldDataLink m_link{this};
 };
 
 // Leaving a control takes its pending value into the row. When the row refuses it (a
