@@ -2,6 +2,7 @@
 // Helpers of the report tests: an independent reading of recorded pages, a PDF printer of a
 // chosen printable size, and an equipment table of a chosen number of rows.
 
+#include "report/QRReportPrinter.h"
 #include "support/TempCatalogue.h"
 
 #include <QByteArray>
@@ -19,6 +20,17 @@
 #include <vector>
 
 namespace reporttest {
+
+// Records n pages into the store, drawing page i (from 1) with draw(i).
+template <typename Draw> void recordPages(TQRPrinter &store, int n, Draw draw) {
+    store.BeginPages();
+    for (int i = 1; i <= n; ++i) {
+        if (i > 1)
+            store.AddPage();
+        draw(i);
+    }
+    store.EndPages();
+}
 
 inline std::uint32_t u32(const QByteArray &d, qsizetype at) {
     std::uint32_t v;

@@ -19,15 +19,12 @@ using namespace reporttest;
 
 namespace {
 
+// Records n red pages.
 void recordPages(TQRPrinter &store, int n) {
-    store.BeginPages();
-    for (int i = 1; i <= n; ++i) {
-        if (i > 1)
-            store.AddPage();
+    reporttest::recordPages(store, n, [&store](int) {
         store.Canvas().setBrush(0x000000FF);
         store.Canvas().fillRect(QRect(0, 0, store.PageWidth(), store.PageHeight()));
-    }
-    store.EndPages();
+    });
 }
 
 } // namespace
@@ -199,10 +196,10 @@ private slots:
         TQRCustomPreview *image = view->PageImage();
         const QImage shot = image->grab().toImage();
         const int w = image->width(), h = image->height();
-        QCOMPARE(QColor(shot.pixel(0, 0)), QColor(Qt::black));                // outline
-        QCOMPARE(QColor(shot.pixel(w - 1, h / 2)), QColor(Qt::black));        // shadow
-        QCOMPARE(QColor(shot.pixel(w / 2, h - 1)), QColor(Qt::black));        // shadow
-        QCOMPARE(QColor(shot.pixel(1, h - 1)), QColor(shot.pixel(1, h - 1))); // shadow starts at 2
+        QCOMPARE(QColor(shot.pixel(0, 0)), QColor(Qt::black));         // outline
+        QCOMPARE(QColor(shot.pixel(w - 1, h / 2)), QColor(Qt::black)); // shadow
+        QCOMPARE(QColor(shot.pixel(w / 2, h - 1)), QColor(Qt::black)); // shadow
+        QVERIFY(QColor(shot.pixel(1, h - 1)) != QColor(Qt::black));    // shadow starts at 2
         const int inX = qRound(50 * store->OffsetX() * 0.01) + 3;
         QCOMPARE(QColor(shot.pixel(inX, h / 2)), QColor(Qt::red));     // the page
         QCOMPARE(QColor(shot.pixel(w - 4, h / 2)), QColor(Qt::white)); // sheet margin

@@ -22,15 +22,11 @@ namespace {
 
 // Records n pages, each with its number as text.
 void recordPages(TQRPrinter &store, int n) {
-    store.BeginPages();
-    for (int i = 1; i <= n; ++i) {
-        if (i > 1)
-            store.AddPage();
+    reporttest::recordPages(store, n, [&store](int i) {
         store.Canvas().setBrush(0x00FFFFFF);
         store.Canvas().textOut(10, 10, QStringLiteral("Page text %1").arg(i), emf::TA_LEFT,
                                QRect(10, 10, 100, 20), true, false);
-    }
-    store.EndPages();
+    });
 }
 
 QByteArray readFile(const QString &path) {

@@ -143,6 +143,17 @@ private:
             qFatal("cannot write %s", qPrintable(path(name)));
         return file.fileName();
     }
+    // Plays one file through a fresh player; what reached the sink (empty on failure).
+    static QByteArray playAndRecord(const QString &file) {
+        SoundPlayer player;
+        MonitorRecording recording;
+        if (!recording.started())
+            return {};
+        player.play(file);
+        if (!player.waitUntilIdle(5000))
+            return {};
+        return recording.stop();
+    }
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
@@ -151,12 +162,7 @@ private slots:
         REQUIRE_SOUND_SERVER();
         const QByteArray pcm = testSignal(rate / 2, 1);
         const QString file = writeFile("whole.wav", wavImage(pcm));
-        SoundPlayer player;
-        MonitorRecording recording;
-        QVERIFY(recording.started());
-        player.play(file);
-        QVERIFY(player.waitUntilIdle(5000));
-        const QByteArray got = recording.stop();
+        const QByteArray got = playAndRecord(file);
         QVERIFY2(got == pcm, qPrintable(difference(got, pcm)));
     }
 
@@ -215,13 +221,7 @@ private slots:
         const QString file = content.isNull() ? path(name) : writeFile(name, content);
         const QByteArray expected = trimmed(wavData(SoundPlayer::defaultSound()));
         QVERIFY(!expected.isEmpty());
-
-        SoundPlayer player;
-        MonitorRecording recording;
-        QVERIFY(recording.started());
-        player.play(file);
-        QVERIFY(player.waitUntilIdle(5000));
-        const QByteArray got = recording.stop();
+        const QByteArray got = playAndRecord(file);
         QVERIFY2(got == expected, qPrintable(difference(got, expected)));
     }
 
