@@ -10,7 +10,7 @@
 # main.png (the window at its design size) and main-panel-bottom.png (the detail panel
 # scrolled to its bottom) there.
 #
-# Without a display it runs itself under xvfb-run.
+# Without a display it runs itself in a private X session (scripts/with-xvfb.sh).
 set -u
 
 if [ $# -lt 2 ]; then
@@ -21,7 +21,7 @@ fi
 # the pointer and keyboard.
 unset QT_QPA_PLATFORM
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
 fi
 
 KORVANDEL=$(realpath "$1")
