@@ -11,13 +11,15 @@ scripts/setup.sh
 
 export QT_QPA_PLATFORM=offscreen
 eval "$(scripts/start-sound-server.sh)"
+# A private PostgreSQL server: the database tests run on it as well as on SQLite.
+eval "$(scripts/start-postgres.sh)"
 if [ -x scripts/start-printer.sh ]; then
     scripts/start-printer.sh || echo "No printer could be started; printing tests will be skipped."
 fi
 
 # Every CTest run's summary is collected for the closing count.
 summary=$(mktemp)
-trap 'scripts/start-sound-server.sh --stop; rm -f "$summary"' EXIT
+trap 'scripts/start-sound-server.sh --stop; scripts/start-postgres.sh --stop "$KORVANDEL_PG_DIR"; rm -f "$summary"' EXIT
 run_ctest() { ctest "$@" 2>&1 | tee -a "$summary"; }
 
 scripts/build.sh build
