@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest>
 
@@ -309,6 +311,46 @@ private slots:
         QCOMPARE(details, 10);
         QCOMPARE(QRPrinter->Status(), psEmpty);
         QCOMPARE(QRPrinter->PageCount(), 0);
+    }
+
+    // Files > Print... chosen again while the list is being prepared (the progress window is
+    // not modal): no second preview of the pages still being recorded, and the first host
+    // window with its query is released when its preview closes.
+    void printAgainDuringARun() {
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 200);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("null receiver")));
+        QList<int> previewPages;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                previewPages << QRPrinter->PageCount();
+                w->close();
+            }
+        });
+        closer.start(0);
+        QPointer<TfrmPrint> first;
+        bool askedAgain = false;
+        QTimer::singleShot(0, this, [&] {
+            QCOMPARE(QRPrinter->Status(), psRecording);
+            first = frmPrint;
+            askedAgain = true;
+            PrintEquipmentList();
+        });
+        PrintEquipmentList();
+        closer.stop();
+        QVERIFY(askedAgain);
+        QCOMPARE(previewPages, QList<int>{4});
+        QVERIFY(first);
+        QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 2000);
+        QCOMPARE(frmPrint, nullptr);
+        QCOMPARE(QRPrinter->Status(), psEmpty);
+        // The command works again afterwards.
+        closer.start(0);
+        PrintEquipmentList();
+        closer.stop();
+        QCOMPARE(previewPages, (QList<int>{4, 4}));
+        QTRY_COMPARE_WITH_TIMEOUT(frmPrint, nullptr, 2000);
     }
 
     void cancelButtonSetsTheFlag() {

@@ -3,8 +3,10 @@
 
 #include "db/DataSet.h"
 #include "db/DataSource.h"
+#include "report/QRReportProgress.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 TfrmPrint *frmPrint = nullptr;
 
@@ -184,11 +186,35 @@ void TfrmPrint::QRBand5BeforePrint(TQRBand *, bool &printBand) {
         printBand = false;
 }
 
+namespace {
+
+// The progress window of the run in hand, raised so that the user sees the list is coming.
+void bringRunningReportForward() {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<TQRProgressForm *>(w) && w->isVisible()) {
+            w->raise();
+            w->activateWindow();
+        }
+}
+
+} // namespace
+
 void PrintEquipmentList() {
+    // While the list is being prepared the progress window is not modal, so the command can
+    // be chosen again. A second run would preview the pages still being recorded and replace
+    // frmPrint under the first; it only brings the running one forward.
+    static bool running = false;
+    if (running) {
+        bringRunningReportForward();
+        return;
+    }
+    running = true;
+    const auto finished = qScopeGuard([] { running = false; });
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    frmPrint = new TfrmPrint;
-    frmPrint->sqlEquipment->open();
+    auto *form = new TfrmPrint;
+    frmPrint = form;
+    form->sqlEquipment->open();
     QApplication::restoreOverrideCursor();
-    frmPrint->QRReport1->Preview();
-    frmPrint->deleteLater();
+    form->QRReport1->Preview();
+    form->deleteLater();
 }

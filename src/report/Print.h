@@ -46,5 +46,6 @@ extern TfrmPrint *frmPrint;
 
 // The "&Print..." command: creates frmPrint, opens its query under the hourglass, previews
 // the list (returning when the preview closes) and releases frmPrint. An error while opening
-// the query propagates, leaving the hourglass and frmPrint as they are.
+// the query propagates, leaving the hourglass and frmPrint as they are. Chosen again while
+// the list is being prepared, it brings the running one's progress window forward instead.
 void PrintEquipmentList();
