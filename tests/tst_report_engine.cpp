@@ -239,6 +239,35 @@ private slots:
         QCOMPARE(form->QRReport1->PageCount(), 3);
     }
 
+    // A run on another paper sets the printer's paper back to its default afterwards, but the
+    // store keeps the metrics of the pages it holds until the next run asks again.
+    void paperOfARunStaysWithItsPages() {
+        const auto restorePrinter = qScopeGuard([this] {
+            QRPrinter->SetPrinter(pdfPrinter(dir.filePath(QStringLiteral("x.pdf")), 8.5, 11.25));
+        });
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        makeEquipment(*cat, 3);
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        form.QRReport1->PaperSize = qrpA5;
+        QSize recorded;
+        form.QRBand3->AfterPrint = [&](TQRBand *, bool) {
+            recorded = QSize(QRPrinter->PageWidth(), QRPrinter->PageHeight());
+        };
+        form.QRReport1->Prepare();
+        // A5 (148 x 210 mm) without margins on a 96-dpi screen.
+        QCOMPARE(recorded, QSize(560, 793));
+        QCOMPARE(QSize(QRPrinter->PageWidth(), QRPrinter->PageHeight()), recorded);
+        QCOMPARE(QRPrinter->SheetHeight(), 793);
+        QCOMPARE(QRPrinter->Printer()->pageLayout().pageSize().id(), QPageSize::A4);
+        // The next run on the default paper takes the printer's metrics again.
+        QRPrinter->ClearPages();
+        form.QRReport1->PaperSize = qrpDefault;
+        form.QRReport1->Prepare();
+        QCOMPARE(recorded, QSize(793, 1123));
+    }
+
     void previewDiscardsWhatItPrepared() {
         cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
         makeEquipment(*cat, 70);

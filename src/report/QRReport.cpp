@@ -126,8 +126,10 @@ void TQRReport::Prepare() {
     ScaleX = ScaleY = HostPixelsPerInch / 96.0;
     run();
     store.EndPages();
+    // Only the printer's paper goes back to its default; the store keeps the metrics of the
+    // pages it now holds, which the preview shows and prints.
     if (PaperSize != qrpDefault)
-        store.SetPaperSize(qrpcDefault);
+        store.SetPaperCode(qrpcDefault);
 }
 
 db::DataSet *TQRReport::openDataSet() const {

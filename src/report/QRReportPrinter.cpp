@@ -139,7 +139,7 @@ void TQRPrinter::SetOrientation(TPrinterOrientation orientation) {
     m_orientation = orientation;
 }
 
-void TQRPrinter::setPageSizeCode(int code) {
+void TQRPrinter::SetPaperCode(int code) {
     QPrinter &printer = deviceSettings("paper");
     const QPrinterInfo info(printer);
     QPageSize size;
@@ -180,7 +180,7 @@ void TQRPrinter::setPageSizeCode(int code) {
 }
 
 void TQRPrinter::SetPaperSize(int code) {
-    setPageSizeCode(code);
+    SetPaperCode(code);
     QueryPageMetrics();
 }
 
@@ -188,7 +188,7 @@ void TQRPrinter::SetPaperWidth(int tenthsOfMm) {
     deviceSettings("paper width");
     m_customWidth = tenthsOfMm;
     if (tenthsOfMm != 0)
-        setPageSizeCode(qrpcCustom);
+        SetPaperCode(qrpcCustom);
     QueryPageMetrics();
 }
 
@@ -196,7 +196,7 @@ void TQRPrinter::SetPaperLength(int tenthsOfMm) {
     deviceSettings("paper length");
     m_customLength = tenthsOfMm;
     if (tenthsOfMm != 0)
-        setPageSizeCode(qrpcCustom);
+        SetPaperCode(qrpcCustom);
     QueryPageMetrics();
 }
 

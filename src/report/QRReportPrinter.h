@@ -74,7 +74,10 @@ public:
 
     void QueryPageMetrics();
     void SetOrientation(TPrinterOrientation orientation);
+    // Writes the paper code into the printer's device settings and re-queries the metrics.
     void SetPaperSize(int code);
+    // Writes the paper code only: the metrics, and so the pages recorded on them, stay.
+    void SetPaperCode(int code);
     void SetPaperWidth(int tenthsOfMm);
     void SetPaperLength(int tenthsOfMm);
 
@@ -110,7 +113,6 @@ private:
     void closePicture();
     QPrinter *findPrinter();
     QPrinter &deviceSettings(const char *operation);
-    void setPageSizeCode(int code);
 
     TQRPrinterStatus m_status = psEmpty;
     PageDeflater m_deflater;
