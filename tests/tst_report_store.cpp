@@ -6,15 +6,18 @@
 #include "report/QRReportFile.h"
 #include "report/QRReportPrinter.h"
 #include "report/emf/EmfPlayer.h"
+#include "report/emf/EmfWriter.h"
 #include "report_support.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
+#include <ctime>
 
 using namespace reporttest;
 
@@ -142,12 +145,11 @@ private slots:
         QCOMPARE(d.at(112), char(1)); // portrait
         QVERIFY(d.mid(20, 84).count('\0') == 84);
         QVERIFY(d.mid(113, 259).count('\0') == 259);
-        // The time of writing as days since 30 December 1899.
+        // The local time of writing as days since 30 December 1899.
         double when;
         std::memcpy(&when, d.constData() + 104, 8);
-        const double now =
-            QDateTime(QDate(1899, 12, 30), QTime(0, 0)).msecsTo(QDateTime::currentDateTime()) /
-            86400000.0;
+        const double now = QDate(1899, 12, 30).daysTo(QDate::currentDate()) +
+                           QTime::currentTime().msecsSinceStartOfDay() / 86400000.0;
         QVERIFY(qAbs(when - now) < 0.01);
         // Each picture is followed by its own start offset; the first starts at 372.
         qsizetype at = 372;
@@ -158,6 +160,65 @@ private slots:
             at += size + 4;
         }
         QCOMPARE(at, d.size());
+    }
+
+    // The date of writing holds the local wall-clock time in every zone, in daylight-saving
+    // time too, also when the moment is given in UTC.
+    void dateOfWritingIsLocalWallClock_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("utcOrNull"); // a moment in UTC, or null for the local one
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<double>("expected");
+        const auto utc = [](int month, int day, int hour, int minute) {
+            return QDateTime(QDate(2026, month, day), QTime(hour, minute), Qt::UTC);
+        };
+        QTest::newRow("UTC") << QByteArray("UTC") << QDateTime() << QDate(2026, 7, 1)
+                             << QTime(12, 0) << 46204.5;
+        QTest::newRow("Sydney in summer")
+            << QByteArray("Australia/Sydney") << QDateTime() << QDate(2026, 1, 15) << QTime(10, 30)
+            << 46037 + 10.5 / 24;
+        QTest::newRow("Sydney in summer, given in UTC")
+            << QByteArray("Australia/Sydney") << utc(1, 15, 0, 30) << QDate() << QTime()
+            << 46037 + 11.5 / 24;
+        QTest::newRow("Amsterdam in winter")
+            << QByteArray("Europe/Amsterdam") << QDateTime() << QDate(2026, 1, 15) << QTime(8, 0)
+            << 46037 + 8.0 / 24;
+        QTest::newRow("Amsterdam in summer")
+            << QByteArray("Europe/Amsterdam") << QDateTime() << QDate(2026, 7, 15) << QTime(23, 30)
+            << 46218 + 23.5 / 24;
+        QTest::newRow("New York, the day before in UTC")
+            << QByteArray("America/New_York") << utc(7, 16, 2, 0) << QDate() << QTime()
+            << 46218 + 22.0 / 24;
+        QTest::newRow("Kolkata at midnight") << QByteArray("Asia/Kolkata") << QDateTime()
+                                             << QDate(2026, 3, 1) << QTime(0, 0) << 46082.0;
+    }
+    void dateOfWritingIsLocalWallClock() {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, utcOrNull);
+        QFETCH(QDate, date);
+        QFETCH(QTime, time);
+        QFETCH(double, expected);
+        const QByteArray oldZone = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const auto restore = qScopeGuard([&] {
+            if (hadZone)
+                qputenv("TZ", oldZone);
+            else
+                qunsetenv("TZ");
+            tzset();
+        });
+        qputenv("TZ", zone);
+        tzset();
+        const QDateTime written = utcOrNull.isValid() ? utcOrNull : QDateTime(date, time);
+        const QByteArray header = qrfile::makeHeader(800, 1000, 96, 1, written, true);
+        double stored;
+        std::memcpy(&stored, header.constData() + 104, 8);
+        QVERIFY2(qAbs(stored - expected) < 1e-9,
+                 qPrintable(QStringLiteral("%1 instead of %2 (%3 minutes off)")
+                                .arg(stored, 0, 'f', 6)
+                                .arg(expected, 0, 'f', 6)
+                                .arg((stored - expected) * 1440, 0, 'f', 1)));
     }
 
     void saveAndLoadGiveTheSamePages() {

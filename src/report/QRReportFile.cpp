@@ -14,11 +14,15 @@ namespace qrfile {
 
 namespace {
 
-// Days since 30 December 1899, the time of day as the fraction.
+// The local wall-clock date and time as days since 30 December 1899, the time of day as the
+// fraction. Counted on the calendar, not in elapsed time: a span that crosses a change of
+// the zone's offset (daylight saving, or the zone's 1899 offset) must not shift the value.
+// Before the epoch the days count down while the fraction still adds to the day's distance.
 double dateTimeValue(const QDateTime &when) {
-    static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
-    const qint64 ms = epoch.msecsTo(when);
-    return double(ms) / 86400000.0;
+    const QDateTime local = when.toLocalTime();
+    const qint64 days = QDate(1899, 12, 30).daysTo(local.date());
+    const double fraction = local.time().msecsSinceStartOfDay() / 86400000.0;
+    return days >= 0 ? double(days) + fraction : double(days) - fraction;
 }
 
 void put32(QByteArray &header, int offset, std::int32_t value) {
