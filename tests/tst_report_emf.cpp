@@ -156,6 +156,52 @@ private slots:
         QCOMPARE(image.pixel(10 + 75, 75), qRgb(255, 255, 255));
     }
 
+    // What a page draws left of or above its printable area (a right-aligned text running
+    // past the left edge, its opaque box, a band's fill or line) is cut off at the target.
+    void playerClipsToTheTarget_data() {
+        QTest::addColumn<QString>("drawing");
+        QTest::newRow("fill") << "fill";
+        QTest::newRow("line") << "line";
+        QTest::newRow("opaque text") << "opaque text";
+        QTest::newRow("transparent text") << "transparent text";
+    }
+    void playerClipsToTheTarget() {
+        QFETCH(QString, drawing);
+        emf::EmfWriter w(100, 100, 96);
+        w.setBrush(0x000000FF); // red
+        w.setTextColor(0x000000FF);
+        w.setPen(0x000000FF, 4);
+        emf::LogFont font;
+        font.height = -30;
+        w.setFont(font);
+        if (drawing == QLatin1String("fill")) {
+            w.fillRect(QRect(QPoint(-40, -40), QPoint(59, 59)));
+        } else if (drawing == QLatin1String("line")) {
+            w.moveTo(-40, 20);
+            w.lineTo(60, 20);
+        } else {
+            const bool opaque = drawing == QLatin1String("opaque text");
+            w.textOut(40, 10, QStringLiteral("WWWWWW"), emf::TA_RIGHT,
+                      QRect(QPoint(-80, 10), QPoint(39, 49)), opaque, false);
+        }
+        const QByteArray d = w.finish();
+        QImage image(200, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        emf::EmfPlayer::play(d, painter, QRectF(50, 50, 100, 100));
+        painter.end();
+        int inside = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 200; ++x) {
+                if (image.pixel(x, y) == qRgb(255, 255, 255))
+                    continue;
+                QVERIFY2(x >= 50 && y >= 50,
+                         qPrintable(QStringLiteral("drawn at %1, %2").arg(x).arg(y)));
+                ++inside;
+            }
+        QVERIFY(inside > 0);
+    }
+
     // An independent reader finds the texts: the picture is a real Enhanced Metafile.
     void independentReaderFindsTheTexts() {
         const QString tool = QStandardPaths::findExecutable(QStringLiteral("emf2svg-conv"));

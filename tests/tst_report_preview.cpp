@@ -205,6 +205,27 @@ private slots:
         QCOMPARE(QColor(shot.pixel(w - 4, h / 2)), QColor(Qt::white)); // sheet margin
     }
 
+    // At 100 % the sheet's margin left of the printable area stays white: a page's drawing
+    // that runs past the area's left edge is cut off there.
+    void drawingLeftOfThePageIsCutOff() {
+        auto printer = pdfPrinter(dir.filePath(QStringLiteral("m.pdf")), 8.5, 11);
+        printer->setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
+        store->SetPrinter(std::move(printer));
+        QCOMPARE(store->OffsetX(), 48);
+        reporttest::recordPages(*store, 1, [this](int) {
+            store->Canvas().setBrush(0x000000FF);
+            store->Canvas().fillRect(QRect(-40, 0, 140, 100));
+        });
+        TQRStandardPreview preview(store);
+        TQRPreview *view = preview.QRPreview();
+        view->resize(900, 900);
+        view->SetZoom(100);
+        const QImage shot = view->PageImage()->grab().toImage();
+        for (int x = 1; x <= 48; ++x)
+            QCOMPARE(QColor(shot.pixel(x, 100)), QColor(Qt::white));
+        QCOMPARE(QColor(shot.pixel(49 + 10, 100)), QColor(Qt::red));
+    }
+
     void loadReplacesPagesInPlace() {
         recordPages(*store, 2);
         const QString file = dir.filePath(QStringLiteral("two.QRP"));

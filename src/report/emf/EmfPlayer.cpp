@@ -546,6 +546,9 @@ void EmfPlayer::play(const QByteArray &picture, QPainter &painter, const QRectF 
     if (!validate(picture).isEmpty() || target.isEmpty() || !painter.isActive())
         return;
     painter.save();
+    // What a page draws beyond its frame (text of a control with a negative left, say) lies
+    // outside the printable area and is not shown.
+    painter.setClipRect(target, Qt::IntersectClip);
     Replay(picture, painter, target).run();
     painter.restore();
 }

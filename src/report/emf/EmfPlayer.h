@@ -20,9 +20,9 @@ public:
     // the bytes cannot be the start of a picture (too short, wrong type or signature).
     static qint64 declaredSize(const char *data, qint64 available);
 
-    // Draws the picture with its frame stretched onto target, leaving the painter's state
-    // (pen, brush, font, transform, clip) as it was. A picture that fails validate() draws
-    // nothing.
+    // Draws the picture with its frame stretched onto target and clipped to it, leaving the
+    // painter's state (pen, brush, font, transform, clip) as it was. A picture that fails
+    // validate() draws nothing.
     static void play(const QByteArray &picture, QPainter &painter, const QRectF &target);
 };
 
