@@ -7,12 +7,16 @@
 #include "db/DataSet.h"
 #include "report/Print.h"
 #include "report/QRReportPrinter.h"
+#include "report/emf/EmfPlayer.h"
+#include "report/emf/EmfWriter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPrinter>
 #include <QSettings>
 #include <QSqlQuery>
@@ -136,6 +140,74 @@ void run(int rows, const QString &dir) {
     std::fflush(stdout);
 }
 
+// Milliseconds to draw a page at 100 % (one screen pixel a page unit), best of three.
+double drawMilliseconds(const QByteArray &page, QImage &image) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        QPainter painter(&image);
+        QElapsedTimer t;
+        t.start();
+        emf::EmfPlayer::play(page, painter, QRectF(image.rect()));
+        painter.end();
+        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+// Pages that a loaded report file may hold at most, each at one of the bounds, drawn beside
+// the list's own fullest page.
+void drawingBounds() {
+    TQRPrinter &store = *QRPrinter;
+    const int w = store.PageWidth(), h = store.PageHeight();
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+
+    struct Case {
+        const char *name;
+        QByteArray page;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"fullest list page", store.Page(2)});
+    {
+        emf::EmfWriter page(w, h, 96);
+        page.setBrush(0x0080FFFF);
+        for (qint64 i = 0; i + 20 < emf::EmfPlayer::kMaxRecords; ++i)
+            page.fillRect(QRect(int(i % 80) * 10, int(i / 80 % 100) * 10, 9, 9));
+        cases.push_back({"records at the bound", page.finish()});
+    }
+    {
+        emf::EmfWriter page(w, h, 96);
+        emf::LogFont font;
+        font.height = -16;
+        page.setFont(font);
+        const QString line(100, QLatin1Char('W'));
+        for (qint64 i = 0; (i + 1) * 100 <= emf::EmfPlayer::kMaxGlyphs; ++i)
+            page.textOut(0, int(i % 60) * 16, line, emf::TA_LEFT, QRect(0, 0, w, 16), false, false);
+        cases.push_back({"characters at the bound", page.finish()});
+    }
+    {
+        emf::EmfWriter page(w, h, 96);
+        for (int i = 0; i < int(emf::EmfPlayer::kMaxPagesPainted) - 1; ++i) {
+            page.setBrush(i % 2 ? 0x00FFFFFF : 0x0080FFFF);
+            page.fillRect(QRect(0, 0, w, h));
+        }
+        cases.push_back({"painted area at the bound", page.finish()});
+    }
+    std::printf("drawing one page at 100 %% (%d x %d)\n", w, h);
+    for (const Case &c : cases) {
+        QElapsedTimer t;
+        t.start();
+        const emf::DrawingWork work = emf::EmfPlayer::measure(c.page);
+        const QString verdict = emf::EmfPlayer::checkWork(c.page);
+        const double judge = double(t.nsecsElapsed()) / 1e6;
+        std::printf("  %-26s %8.1f ms draw  %6.2f ms judge  %6lld records %6lld chars %6.1f "
+                    "pages painted%s\n",
+                    c.name, drawMilliseconds(c.page, image), judge, work.records, work.glyphs,
+                    work.pagesPainted(), verdict.isEmpty() ? "" : "  (refused)");
+    }
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -161,6 +233,20 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     for (int rows : sizes)
         run(rows, dir.path());
+    // The fullest page of the list, on the tallest paper the report names (A3, no margins).
+    makeTable(dir.path(), 200);
+    auto a3 = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    a3->setOutputFormat(QPrinter::PdfFormat);
+    a3->setOutputFileName(QStringLiteral("/dev/null"));
+    a3->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+    QRPrinter->SetPrinter(std::move(a3));
+    {
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->Prepare();
+        drawingBounds();
+        QRPrinter->ClearPages();
+    }
     db::AliasRegistry::closeAll();
     return 0;
 }

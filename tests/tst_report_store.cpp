@@ -50,6 +50,64 @@ QString run(const QString &program, const QStringList &args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// One record of the given type and body.
+QByteArray record(std::uint32_t type, const QByteArray &body) {
+    QByteArray r;
+    emf::appendU32(r, type);
+    emf::appendU32(r, std::uint32_t(8 + body.size()));
+    return r + body;
+}
+
+// A sound page of 816 x 1056 units drawing n copies of the given records, with handle 1 free.
+QByteArray pageRepeating(const QByteArray &records, int recordsInIt, int n) {
+    QByteArray d = emf::EmfWriter(816, 1056, 96).finish();
+    d.insert(d.size() - emf::kEofSize, records.repeated(n));
+    emf::putU32(d, 48, std::uint32_t(d.size()));
+    emf::putU32(d, 52, u32(d, 52) + std::uint32_t(recordsInIt * n));
+    d[56] = char(std::max<int>(d[56], 2));
+    return d;
+}
+
+// Selects a font of the given character height as handle 1.
+QByteArray fontRecords(int height) {
+    QByteArray body;
+    emf::appendU32(body, 1);
+    QByteArray logFont(92, '\0');
+    emf::putU32(logFont, 0, std::uint32_t(-height));
+    emf::putU32(logFont, 16, 400);
+    logFont[28] = 'A';
+    QByteArray select;
+    emf::appendU32(select, 1);
+    return record(emf::EMR_EXTCREATEFONTINDIRECTW, body + logFont) +
+           record(emf::EMR_SELECTOBJECT, select);
+}
+
+// A text of n characters at (10, 10), with a spacing array when spaced.
+QByteArray textRecord(int n, bool spaced) {
+    QByteArray body(68, '\0'); // bounds, graphics mode, scales, then the text's description
+    const int offString = 76, offDx = spaced ? 76 + (2 * n + 3) / 4 * 4 : 0;
+    emf::putU32(body, 28, 10);
+    emf::putU32(body, 32, 10);
+    emf::putU32(body, 36, std::uint32_t(n));
+    emf::putU32(body, 40, offString);
+    emf::putU32(body, 64, std::uint32_t(offDx));
+    QByteArray text(2 * n, '\0');
+    for (int i = 0; i < n; ++i)
+        text[2 * i] = 'W';
+    text.append(QByteArray((4 - text.size() % 4) % 4, '\0'));
+    if (spaced)
+        for (int i = 0; i < n; ++i)
+            emf::appendI32(text, 20);
+    return record(emf::EMR_EXTTEXTOUTW, body + text);
+}
+
+QByteArray rectangleRecord(const QRect &r) {
+    QByteArray body;
+    for (int v : {r.left(), r.top(), r.right() + 1, r.bottom() + 1})
+        emf::appendI32(body, v);
+    return record(emf::EMR_RECTANGLE, body);
+}
+
 } // namespace
 
 class TestReportStore : public QObject {
@@ -315,6 +373,93 @@ private slots:
         // A sound file still loads afterwards.
         store->LoadPages(good);
         QCOMPARE(store->PageCount(), 3);
+    }
+
+    // A sound file whose pages would take seconds to draw at every repaint and print is
+    // refused when it is loaded.
+    void pagesAskingTooMuchAreRefused_data() {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QString>("reason");
+        const QByteArray fullPage = rectangleRecord(QRect(0, 0, 816, 1056));
+        QTest::newRow("within the bounds")
+            << pageRepeating(fontRecords(16) + textRecord(200, true), 3, 50) << QString();
+        QTest::newRow("many page-sized rectangles")
+            << pageRepeating(fullPage, 1, 70000) << QStringLiteral("drawing records");
+        QTest::newRow("page-sized rectangles painted over and over")
+            << pageRepeating(fullPage, 1, 400) << QStringLiteral("paints its area 400 times");
+        QTest::newRow("many small characters")
+            << pageRepeating(fontRecords(10) + textRecord(8192, false), 3, 10)
+            << QStringLiteral("81920 characters");
+        QTest::newRow("huge spaced characters")
+            << pageRepeating(fontRecords(1400) + textRecord(8192, true), 3, 40)
+            << QStringLiteral("327680 characters");
+        QTest::newRow("a few huge characters")
+            << pageRepeating(fontRecords(1400) + textRecord(100, true), 3, 10)
+            << QStringLiteral("times over");
+    }
+    void pagesAskingTooMuchAreRefused() {
+        QFETCH(QByteArray, page);
+        QFETCH(QString, reason);
+        QVERIFY2(emf::EmfPlayer::validate(page).isEmpty(),
+                 qPrintable(emf::EmfPlayer::validate(page)));
+        QByteArray file = qrfile::makeHeader(816, 1056, 96, 2, QDateTime::currentDateTime(), true);
+        for (const QByteArray &picture : {emf::EmfWriter(816, 1056, 96).finish(), page}) {
+            QByteArray offset;
+            emf::appendI32(offset, std::int32_t(file.size()));
+            file += picture + offset;
+        }
+        const QString name = path(QStringLiteral("heavy.QRP"));
+        writeFile(name, file);
+        QString message;
+        try {
+            store->LoadPages(name);
+        } catch (const EQRError &e) {
+            message = QString::fromUtf8(e.what());
+        }
+        if (reason.isEmpty()) { // a page within the bounds loads
+            QCOMPARE(message, QString());
+            QCOMPARE(store->PageCount(), 2);
+            return;
+        }
+        QVERIFY2(message.startsWith(QStringLiteral("\"heavy.QRP\" is not a valid report file: "
+                                                   "page 2: ")),
+                 qPrintable(message));
+        QVERIFY2(message.contains(reason), qPrintable(message));
+        QCOMPARE(store->Status(), psEmpty);
+    }
+
+    // The tallest page the equipment list makes, on A3 with every field at its widest, stays
+    // well inside every bound.
+    void largestRealPageIsWellInsideTheBounds() {
+        TempCatalogue cat(QStringLiteral("VantrelDB"));
+        cat.exec({QStringLiteral("CREATE TABLE Equipment (Code TEXT, Name TEXT, HeatToUser TEXT, "
+                                 "DamageToTarget TEXT, RangeMin TEXT, RangeS TEXT, RangeM TEXT, "
+                                 "RangeL TEXT, Weight TEXT, Crits TEXT, Ammo TEXT)"),
+                  QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i < 300) INSERT INTO Equipment SELECT 'WWWWWWWW', "
+                                 "'WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW', '-32768', '-32768', "
+                                 "'-32768', '-32768', '-32768', '-32768', '-12345.6789', "
+                                 "'-32768', '-32768' FROM n")});
+        store->SetPrinter(pdfPrinter(path(QStringLiteral("a3.pdf")), 11.69, 16.54));
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        form.QRReport1->Prepare();
+        QVERIFY(store->PageCount() >= 3);
+        for (int p = 1; p <= 2; ++p) {
+            const emf::DrawingWork work = emf::EmfPlayer::measure(store->Page(p));
+            qDebug("page %d: %lld records, %lld characters, area painted %.1f times", p,
+                   work.records, work.glyphs, work.pagesPainted());
+            QVERIFY(work.records * 4 < emf::EmfPlayer::kMaxRecords);
+            QVERIFY(work.glyphs * 4 < emf::EmfPlayer::kMaxGlyphs);
+            QVERIFY(work.pagesPainted() * 4 < emf::EmfPlayer::kMaxPagesPainted);
+            QCOMPARE(emf::EmfPlayer::checkWork(store->Page(p)), QString());
+        }
+        // Saved and loaded again, the pages are accepted.
+        const QString file = path(QStringLiteral("a3.QRP"));
+        store->SavePages(file);
+        store->LoadPages(file);
+        QVERIFY(store->PageCount() >= 3);
     }
 
     void missingFileIsAnError() {

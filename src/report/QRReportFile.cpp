@@ -90,6 +90,10 @@ Contents parse(QIODevice &file, const QString &fileName,
         const QString problem = emf::EmfPlayer::validate(picture);
         if (!problem.isEmpty())
             throw invalid(fileName, QStringLiteral("page %1: %2").arg(i).arg(problem));
+        // A sound picture can still ask for minutes of drawing at every repaint and print.
+        const QString tooMuch = emf::EmfPlayer::checkWork(picture);
+        if (!tooMuch.isEmpty())
+            throw invalid(fileName, QStringLiteral("page %1: %2").arg(i).arg(tooMuch));
         if (keep)
             keep(std::move(picture));
         else

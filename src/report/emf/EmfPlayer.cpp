@@ -94,22 +94,33 @@ struct DcState {
     std::optional<QRectF> clip; // in reference device units
 };
 
+// The picture's frame (0.01 mm, inclusive) on its reference device, in device pixels.
+QRectF frameOnDevice(const char *h) {
+    const QRectF frame = rectAt(h + 24);
+    const double devW = readI32(h + 72), devH = readI32(h + 76);
+    const double mmW = readI32(h + 80), mmH = readI32(h + 84);
+    const double pxPerUnitX = devW / (mmW * 100.0), pxPerUnitY = devH / (mmH * 100.0);
+    return QRectF(frame.left() * pxPerUnitX, frame.top() * pxPerUnitY,
+                  (frame.width() + 1) * pxPerUnitX, (frame.height() + 1) * pxPerUnitY);
+}
+
+// Replays a picture onto a painter or, without one, adds up the work that replaying it would
+// ask for, following the same state so that both see the same drawing.
 class Replay {
 public:
-    Replay(const QByteArray &picture, QPainter &painter, const QRectF &target)
-        : m_data(picture.constData()), m_size(picture.size()), m_painter(painter) {
+    Replay(const QByteArray &picture, QPainter *painter, const QRectF &target,
+           DrawingWork *work = nullptr)
+        : m_data(picture.constData()), m_size(picture.size()), m_painter(painter), m_target(target),
+          m_work(work) {
         const char *h = m_data;
-        const QRectF frame = rectAt(h + 24);
-        const double devW = readI32(h + 72), devH = readI32(h + 76);
-        const double mmW = readI32(h + 80), mmH = readI32(h + 84);
-        // Frame (0.01 mm, inclusive) on the reference device, stretched onto the target.
-        const double pxPerUnitX = devW / (mmW * 100.0), pxPerUnitY = devH / (mmH * 100.0);
-        const double fx = frame.left() * pxPerUnitX, fy = frame.top() * pxPerUnitY;
-        const double fw = (frame.width() + 1) * pxPerUnitX, fh = (frame.height() + 1) * pxPerUnitY;
-        m_devToTarget = QTransform::fromTranslate(-fx, -fy) *
-                        QTransform::fromScale(target.width() / fw, target.height() / fh) *
+        const QRectF frame = frameOnDevice(h);
+        // The frame stretched onto the target.
+        m_devToTarget = QTransform::fromTranslate(-frame.left(), -frame.top()) *
+                        QTransform::fromScale(target.width() / frame.width(),
+                                              target.height() / frame.height()) *
                         QTransform::fromTranslate(target.left(), target.top());
-        m_base = painter.worldTransform();
+        if (m_painter)
+            m_base = m_painter->worldTransform();
         m_objects.resize(readU16(h + 56));
         m_state.font = makeFont(-13, 400, false, false, false, QStringLiteral("Arial"));
     }
@@ -170,18 +181,38 @@ private:
 
     // Prepares the painter for one drawing operation in logical units; the caller restores.
     // A picture whose mapping is degenerate or absurdly large draws nothing: the painter's
-    // glyph and path code is not built for such scales.
+    // glyph and path code is not built for such scales. Without a painter only the scale is
+    // worked out, and any finite one counts: a target of another size may bring a mapping
+    // that is out of range here into range when the page is drawn.
     bool begin() {
         const QTransform full = logToDev() * m_devToTarget * m_base;
+        if (!m_painter) {
+            m_scale = {std::hypot(full.m11(), full.m12()), std::hypot(full.m21(), full.m22())};
+            return std::isfinite(m_scale.x()) && std::isfinite(m_scale.y());
+        }
         m_scale = axisScale(full);
         if (m_scale.isNull())
             return false;
-        m_painter.save();
-        m_painter.setWorldTransform(m_devToTarget * m_base);
+        m_painter->save();
+        m_painter->setWorldTransform(m_devToTarget * m_base);
         if (m_state.clip)
-            m_painter.setClipRect(*m_state.clip, Qt::IntersectClip);
-        m_painter.setWorldTransform(full);
+            m_painter->setClipRect(*m_state.clip, Qt::IntersectClip);
+        m_painter->setWorldTransform(full);
         return true;
+    }
+
+    // The part of a rectangle in logical units that painting it would cover on the target,
+    // inside the target and the current clip: the painter's work for a fill.
+    double coverage(const QRectF &logical) const {
+        QRectF visible = m_target;
+        if (m_state.clip)
+            visible = visible.intersected(m_devToTarget.mapRect(*m_state.clip));
+        // At least one unit across, as a hair line or an empty fill still touches its pixels.
+        QRectF r = (logToDev() * m_devToTarget).mapRect(logical.normalized());
+        r.setWidth(std::max(r.width(), 1.0));
+        r.setHeight(std::max(r.height(), 1.0));
+        const QRectF covered = r.intersected(visible);
+        return covered.isValid() ? covered.width() * covered.height() : 0.0;
     }
 
     QPen currentPen() const {
@@ -189,7 +220,7 @@ private:
             return Qt::NoPen;
         QPen pen(toColor(m_state.pen.color));
         // A pen thinner than one device pixel is drawn one pixel wide, as on paper.
-        const double scale = std::sqrt(std::abs(m_painter.worldTransform().determinant()));
+        const double scale = std::sqrt(std::abs(m_painter->worldTransform().determinant()));
         pen.setWidthF(m_state.pen.width * scale < 1.0 ? 0.0 : m_state.pen.width);
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
@@ -350,18 +381,22 @@ private:
     void rectangle(const QRectF &r) {
         if (!begin())
             return;
+        if (m_work) {
+            m_work->paintedArea += coverage(r);
+            return;
+        }
         if (m_state.pen.style == PS_NULL) {
             // Without a pen the fill stops one unit short on the right and bottom.
             const QRectF fill(r.left(), r.top(), r.width() - 1, r.height() - 1);
             if (m_state.brush.style != BS_NULL && fill.width() > 0 && fill.height() > 0)
-                m_painter.fillRect(fill, currentBrush());
+                m_painter->fillRect(fill, currentBrush());
         } else {
-            m_painter.setPen(currentPen());
-            m_painter.setBrush(currentBrush());
-            m_painter.drawRect(
+            m_painter->setPen(currentPen());
+            m_painter->setBrush(currentBrush());
+            m_painter->drawRect(
                 QRectF(r.left() + 0.5, r.top() + 0.5, r.width() - 1, r.height() - 1));
         }
-        m_painter.restore();
+        m_painter->restore();
     }
 
     // A line covers the unit cells from its first point up to, not including, its second.
@@ -370,7 +405,12 @@ private:
             return;
         if (!begin())
             return;
-        m_painter.setPen(currentPen());
+        if (m_work) {
+            const double w = m_state.pen.width / 2.0;
+            m_work->paintedArea += coverage(QRectF(from, to).normalized().adjusted(-w, -w, w, w));
+            return;
+        }
+        m_painter->setPen(currentPen());
         QLineF l;
         if (from.y() == to.y()) {
             const double dir = to.x() > from.x() ? 0 : 1;
@@ -381,8 +421,8 @@ private:
         } else {
             l = QLineF(from + QPointF(0.5, 0.5), to + QPointF(0.5, 0.5));
         }
-        m_painter.drawLine(l);
-        m_painter.restore();
+        m_painter->drawLine(l);
+        m_painter->restore();
     }
 
     void text(const char *r) {
@@ -396,7 +436,7 @@ private:
         const qint64 offDx = readU32(t + 36);
         // validate() has checked that the string and the spacing array lie in the record.
         QString str;
-        if (chars > 0) {
+        if (chars > 0 && m_painter) {
             str.resize(chars);
             for (qint64 i = 0; i < chars; ++i)
                 str[i] = QChar(readU16(r + offString + 2 * i));
@@ -407,17 +447,21 @@ private:
         if (!begin())
             return;
         const QRectF box(rect.left(), rect.top(), rect.width(), rect.height());
+        if (m_work) {
+            countText(r, chars, hasDx ? offDx : 0, options, box);
+            return;
+        }
         if (options & ETO_OPAQUE)
-            m_painter.fillRect(box, toColor(m_state.bkColor));
+            m_painter->fillRect(box, toColor(m_state.bkColor));
         if (options & ETO_CLIPPED)
-            m_painter.setClipRect(box, Qt::IntersectClip);
+            m_painter->setClipRect(box, Qt::IntersectClip);
         // Glyphs are drawn only at sizes a page can hold on a device.
         const double px = m_state.font.pixelSize();
         const bool drawable = px * m_scale.x() >= 0.3 && px * m_scale.y() >= 0.3 &&
                               px * m_scale.x() <= 1500 && px * m_scale.y() <= 1500 &&
                               m_scale.x() / m_scale.y() < 20 && m_scale.y() / m_scale.x() < 20;
         if (!str.isEmpty() && drawable) {
-            m_painter.setFont(m_state.font);
+            m_painter->setFont(m_state.font);
             const QFontMetricsF fm(m_state.font);
             double width = 0;
             if (hasDx)
@@ -444,27 +488,52 @@ private:
             else if (m_state.textAlign & 8)
                 baseline = ref.y() - fm.descent();
             if (m_state.bkMode == OPAQUE && !(options & ETO_OPAQUE))
-                m_painter.fillRect(QRectF(x, baseline - fm.ascent(), width, fm.height()),
-                                   toColor(m_state.bkColor));
-            m_painter.setPen(toColor(m_state.textColor));
+                m_painter->fillRect(QRectF(x, baseline - fm.ascent(), width, fm.height()),
+                                    toColor(m_state.bkColor));
+            m_painter->setPen(toColor(m_state.textColor));
             if (hasDx) {
                 double cx = x;
                 for (qint64 i = 0; i < chars; ++i) {
-                    m_painter.drawText(QPointF(cx, baseline), QString(str.at(i)));
+                    m_painter->drawText(QPointF(cx, baseline), QString(str.at(i)));
                     cx += readI32(r + offDx + 4 * i);
                 }
             } else {
-                m_painter.drawText(QPointF(x, baseline), str);
+                m_painter->drawText(QPointF(x, baseline), str);
             }
             if (m_state.textAlign & 1)
                 m_state.pos.setX(m_state.pos.x() + width);
         }
-        m_painter.restore();
+        m_painter->restore();
+    }
+
+    // The work of one text: its fills, and every glyph at the size it is drawn. The width of
+    // a run without spacing is taken as one em a character, more than any real face needs.
+    void countText(const char *r, qint64 chars, qint64 offDx, std::uint32_t options,
+                   const QRectF &box) {
+        if (options & ETO_OPAQUE)
+            m_work->paintedArea += coverage(box);
+        if (chars <= 0)
+            return;
+        const double px = m_state.font.pixelSize();
+        m_work->glyphs += chars;
+        m_work->paintedArea += double(chars) * px * m_scale.x() * px * m_scale.y();
+        if (m_state.bkMode == OPAQUE && !(options & ETO_OPAQUE)) {
+            double width = 0;
+            if (offDx)
+                for (qint64 i = 0; i < chars; ++i)
+                    width += std::abs(readI32(r + offDx + 4 * i));
+            else
+                width = double(chars) * px;
+            m_work->paintedArea += std::min(width * m_scale.x() * px * m_scale.y(),
+                                            m_target.width() * m_target.height());
+        }
     }
 
     const char *m_data;
     qint64 m_size;
-    QPainter &m_painter;
+    QPainter *m_painter;
+    QRectF m_target;
+    DrawingWork *m_work;
     QTransform m_devToTarget;
     QTransform m_base;
     QPointF m_scale;
@@ -542,6 +611,35 @@ QString EmfPlayer::validate(const QByteArray &picture) {
     return {};
 }
 
+DrawingWork EmfPlayer::measure(const QByteArray &picture) {
+    DrawingWork work;
+    work.records = readU32(picture.constData() + 52);
+    const QRectF frame = frameOnDevice(picture.constData());
+    const QRectF page(QPointF(0, 0), frame.size());
+    work.pageArea = std::max(page.width() * page.height(), 1.0);
+    Replay(picture, nullptr, page, &work).run();
+    return work;
+}
+
+QString EmfPlayer::checkWork(const QByteArray &picture) {
+    // The record count is known from the header, before any replaying.
+    const qint64 records = readU32(picture.constData() + 52);
+    if (records > kMaxRecords)
+        return QStringLiteral("it holds %1 drawing records, more than the %2 a page may have")
+            .arg(records)
+            .arg(kMaxRecords);
+    const DrawingWork work = measure(picture);
+    if (work.glyphs > kMaxGlyphs)
+        return QStringLiteral("it draws %1 characters, more than the %2 a page may have")
+            .arg(work.glyphs)
+            .arg(kMaxGlyphs);
+    if (work.pagesPainted() > kMaxPagesPainted)
+        return QStringLiteral("it paints its area %1 times over, more than the %2 a page may")
+            .arg(qRound64(work.pagesPainted()))
+            .arg(kMaxPagesPainted);
+    return {};
+}
+
 void EmfPlayer::play(const QByteArray &picture, QPainter &painter, const QRectF &target) {
     if (!validate(picture).isEmpty() || target.isEmpty() || !painter.isActive())
         return;
@@ -549,7 +647,7 @@ void EmfPlayer::play(const QByteArray &picture, QPainter &painter, const QRectF 
     // What a page draws beyond its frame (text of a control with a negative left, say) lies
     // outside the printable area and is not shown.
     painter.setClipRect(target, Qt::IntersectClip);
-    Replay(picture, painter, target).run();
+    Replay(picture, &painter, target).run();
     painter.restore();
 }
 
