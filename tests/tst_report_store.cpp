@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QScopeGuard>
@@ -106,6 +107,40 @@ QByteArray rectangleRecord(const QRect &r) {
     for (int v : {r.left(), r.top(), r.right() + 1, r.bottom() + 1})
         emf::appendI32(body, v);
     return record(emf::EMR_RECTANGLE, body);
+}
+
+// An Equipment table of the given number of rows, every printed field at its widest: the
+// code and name in capital Ws, the numbers with all their digits and a sign.
+void makeWidestEquipment(TempCatalogue &cat, int rows) {
+    cat.exec({QStringLiteral("CREATE TABLE Equipment (Code TEXT, Name TEXT, HeatToUser TEXT, "
+                             "DamageToTarget TEXT, RangeMin TEXT, RangeS TEXT, RangeM TEXT, "
+                             "RangeL TEXT, Weight TEXT, Crits TEXT, Ammo TEXT)"),
+              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < %1) INSERT INTO Equipment SELECT 'WWWWWWWW', "
+                             "'WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW', '-32768', '-32768', "
+                             "'-32768', '-32768', '-32768', '-32768', '-12345.6789', "
+                             "'-32768', '-32768' FROM n")
+                  .arg(rows)});
+}
+
+// The first page of a PDF file as a picture of 96 pixels an inch, or a null one.
+QImage firstPageOf(const QString &pdf, const QString &prefix) {
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-f"), QStringLiteral("1"),
+             QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
+             QStringLiteral("-png"), pdf, prefix});
+    p.waitForFinished(60000);
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The newest PDF file that a print queue left in $HOME/PDF after the given ones.
+QString newPrintedFile(const QStringList &before) {
+    const QDir out(QDir::home().filePath(QStringLiteral("PDF")));
+    QStringList added = out.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time);
+    for (const QString &name : before)
+        added.removeAll(name);
+    return added.isEmpty() ? QString() : out.filePath(added.constFirst());
 }
 
 } // namespace
@@ -432,14 +467,7 @@ private slots:
     // well inside every bound.
     void largestRealPageIsWellInsideTheBounds() {
         TempCatalogue cat(QStringLiteral("VantrelDB"));
-        cat.exec({QStringLiteral("CREATE TABLE Equipment (Code TEXT, Name TEXT, HeatToUser TEXT, "
-                                 "DamageToTarget TEXT, RangeMin TEXT, RangeS TEXT, RangeM TEXT, "
-                                 "RangeL TEXT, Weight TEXT, Crits TEXT, Ammo TEXT)"),
-                  QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                 "WHERE i < 300) INSERT INTO Equipment SELECT 'WWWWWWWW', "
-                                 "'WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW', '-32768', '-32768', "
-                                 "'-32768', '-32768', '-32768', '-32768', '-12345.6789', "
-                                 "'-32768', '-32768' FROM n")});
+        makeWidestEquipment(cat, 300);
         store->SetPrinter(pdfPrinter(path(QStringLiteral("a3.pdf")), 11.69, 16.54));
         TfrmPrint form;
         form.sqlEquipment->open();
@@ -493,6 +521,60 @@ private slots:
         QCOMPARE(text.count(QLatin1Char('\f')), 2); // two pages
         const QString info = run(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY(info.contains(QStringLiteral("Vantrel Equipment List")));
+    }
+
+    // On paper the codes, whose right-aligned text runs past the printable area's left edge,
+    // are cut off there: the sheet's margin stays white.
+    void printedCodesStopAtThePrintableArea_data() {
+        QTest::addColumn<bool>("queue");
+        QTest::newRow("PDF file") << false;
+        QTest::newRow("default print queue") << true;
+    }
+    void printedCodesStopAtThePrintableArea() {
+        QFETCH(bool, queue);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftoppm is not installed");
+        QString pdf = path(QStringLiteral("margins.pdf"));
+        const QDir out(QDir::home().filePath(QStringLiteral("PDF")));
+        const QStringList before = out.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        if (queue) {
+            const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+            if (info.isNull())
+                QSKIP("no printer is installed");
+            store->SetPrinter(std::make_unique<QPrinter>(info, QPrinter::HighResolution));
+        } else {
+            auto printer = pdfPrinter(pdf, 8.27, 11.69);
+            printer->setFullPage(false);
+            printer->setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
+            store->SetPrinter(std::move(printer));
+        }
+        if (store->OffsetX() < 8)
+            QSKIP("the printer has no left margin to keep white");
+        TempCatalogue cat(QStringLiteral("VantrelDB"));
+        makeWidestEquipment(cat, 20);
+        TfrmPrint form;
+        form.sqlEquipment->open();
+        form.QRReport1->ShowProgress = false;
+        form.QRReport1->Prepare();
+        store->PrintPages();
+        if (queue)
+            QTRY_VERIFY_WITH_TIMEOUT(!(pdf = newPrintedFile(before)).isEmpty(), 90000);
+        QImage page;
+        QTRY_VERIFY_WITH_TIMEOUT(!(page = firstPageOf(pdf, path(QStringLiteral("page")))).isNull(),
+                                 30000);
+        QVERIFY(qAbs(page.width() - store->SheetWidth()) <= 1);
+        // The rows of codes: the margin left of the printable area is white, the area itself
+        // holds the yellow and white rows with their codes.
+        const int left = store->OffsetX(), top = store->OffsetY() + 169;
+        int inked = 0;
+        for (int y = top; y < top + 16 * 20; ++y) {
+            for (int x = 0; x < left - 1; ++x)
+                QVERIFY2(qGray(page.pixel(x, y)) > 245,
+                         qPrintable(QStringLiteral("ink at %1, %2 in the margin").arg(x).arg(y)));
+            for (int x = left + 1; x < left + 44; ++x)
+                inked += qGray(page.pixel(x, y)) < 128;
+        }
+        QVERIFY(inked > 100);
     }
 
     void cancelAbortsPrinting() {
