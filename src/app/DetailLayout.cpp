@@ -201,8 +201,8 @@ constexpr LinePlace lines[] = {
 };
 
 constexpr ButtonPlace buttons[] = {
-    {"cmdFireSound", "Internal Info", "Fire Sound", {84, 16, 69, 21}, "Play the WAV file"},
-    {"Button1", "Internal Info", "Hit Sound", {84, 44, 69, 21}, "Play the WAV file"},
+    {"cmdFireSound", "Internal Info", "Fire Sound", {84, 16, 69, 21}, "Play the WAV file", "Icon"},
+    {"Button1", "Internal Info", "Hit Sound", {84, 44, 69, 21}, "Play the WAV file", "Icon"},
 };
 
 constexpr NotePlace notes[] = {
@@ -266,18 +266,22 @@ class PanelBuilder {
 public:
     PanelBuilder(QWidget *panel, db::DataSource *source) : m_panel(panel), m_source(source) {}
 
+    // Controls take their place in the tab order as they are created.
     DetailPanel build() {
         for (const GroupPlace &place : groups)
             addGroup(place);
         for (const EditorPlace &place : editors) {
             addEditor(place);
-            if (std::string_view(place.column) == "NeedLock")
+            const std::string_view column(place.column);
+            for (const ButtonPlace &button : buttons) {
+                if (column == button.after)
+                    addButton(button);
+            }
+            if (column == "NeedLock")
                 addChambers(); // the chamber group comes next in tab order
         }
         for (const LinePlace &line : lines)
             addLine(line);
-        for (const ButtonPlace &button : buttons)
-            addButton(button);
         for (const NotePlace &note : notes) {
             QLabel *label = addLabel(m_panel, QString::fromUtf8(note.text), note.pos, false);
             m_result.labels << label;
