@@ -30,7 +30,11 @@ void TDBComboBox::setItems(const QStringList &values) {
 
 void TDBComboBox::dataChange() {
     const db::Field *f = m_link.field();
-    setEditText(f ? f->asString() : QString());
+    const QString text = f ? f->asString() : QString();
+    // The list position follows the value: a position left on another entry would make
+    // the box report a pick of the shown value when it is left.
+    setCurrentIndex(findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    setEditText(text);
     lineEdit()->setCursorPosition(0);
 }
 
@@ -40,7 +44,9 @@ void TDBComboBox::editingChange() {
 
 void TDBComboBox::updateData() {
     db::Field *f = m_link.field();
-    if (!f)
+    // Picking or typing the value the row already holds changes nothing: it is no error
+    // while browsing, and no reason to write the row while editing.
+    if (!f || currentText() == f->asString())
         return;
     if (!m_link.editing())
         throw db::DatabaseError(QString::fromLatin1(db::msg::notEditing));
