@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/PleaseWait.h"
 #include "controls/DBGrid.h"
+#include "controls/Fonts.h"
 #include "controls/Nav.h"
 #include "controls/newstat.h"
 #include "data/DemoCatalogue.h"
@@ -37,6 +38,8 @@ class TestMainWindow : public QObject {
 
 private slots:
     void initTestCase() {
+        // The program's fonts, as the editor installs them at its start.
+        controls::installFontSubstitutes();
         startDir = QDir::currentPath();
         app::setWarningNotice([this](const QString &text) { warnings << text; });
     }
@@ -172,6 +175,35 @@ private slots:
         } while (w != start && order.size() < 6);
         QCOMPARE(order,
                  QStringList({"Code", "Icon", "cmdFireSound", "Button1", "DBEdit6", "DBEdit7"}));
+    }
+
+    // Every control of a group stays clear of the group's frame (two free pixels inside
+    // its lines), and every check box and label shows its whole text.
+    void controlsStayInsideTheirGroups() {
+        QStringList offenders;
+        for (QGroupBox *group : window->detailPanel().groups) {
+            // The frame's lines run one and two pixels inside the right and bottom edges.
+            const QRect inside(2, 2, group->width() - 6, group->height() - 6);
+            for (QWidget *child : group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (child->inherits("QFrame") && !child->inherits("QLabel") &&
+                    !child->inherits("QGroupBox"))
+                    continue; // a bevel line
+                const bool clipped = (child->inherits("QLabel") || child->inherits("QCheckBox")) &&
+                                     child->sizeHint().width() > child->width();
+                if (!inside.contains(child->geometry()) || clipped)
+                    offenders << QString("%1 in %2: %3,%4 %5x%6 (needs %7)")
+                                     .arg(child->objectName().isEmpty()
+                                              ? child->property("text").toString()
+                                              : child->objectName(),
+                                          group->objectName())
+                                     .arg(child->x())
+                                     .arg(child->y())
+                                     .arg(child->width())
+                                     .arg(child->height())
+                                     .arg(child->sizeHint().width());
+            }
+        }
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join("; ")));
     }
 
     void topStrip_data() {
