@@ -25,16 +25,19 @@ void TDBComboBox::setItems(const QStringList &values) {
     const QString text = currentText();
     clear();
     addItems(values);
+    showText(text);
+}
+
+void TDBComboBox::showText(const QString &text) {
+    // The list position follows the text: a position left on another entry would make the
+    // box report a pick of the shown text when it is left.
+    setCurrentIndex(findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));
     setEditText(text);
 }
 
 void TDBComboBox::dataChange() {
     const db::Field *f = m_link.field();
-    const QString text = f ? f->asString() : QString();
-    // The list position follows the value: a position left on another entry would make
-    // the box report a pick of the shown value when it is left.
-    setCurrentIndex(findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));
-    setEditText(text);
+    showText(f ? f->asString() : QString());
     lineEdit()->setCursorPosition(0);
 }
 
