@@ -5,8 +5,11 @@
 #
 # Starts the editor on the demo catalogue in a temporary work folder, then with the mouse
 # and keyboard: Edit, change the heat field, Post (the database file must hold the new
-# value); type into a field while browsing (nothing may change); New, fill in the name,
-# move to another row (the new row must be stored). With a screenshot dir it also leaves
+# value); type into a field while browsing (nothing may change); click into the Era box
+# and out again (no error box); New, fill in the name, move to another row (the new row
+# must be stored); with the grid focused, New and a click into the name (the new row is
+# dropped); play the fire sound, which is a FIFO, and exit (the editor must end). With a
+# screenshot dir it also leaves
 # main.png (the window at its design size) and main-panel-bottom.png (the detail panel
 # scrolled to its bottom) there.
 #
@@ -50,8 +53,10 @@ DB="$T/work/VantrelDB.sqlite"
 # checkpoint and remove the write-ahead log under the editor's feet.
 sql() { sqlite3 -readonly "$DB" "$1"; }
 
-mkdir -p "$T/work" "$T/home/.config"
+mkdir -p "$T/work" "$T/home/.config" "$T/Audio/Default"
 "$MAKE_DEMO" "$DB" || fail "cannot write the demo catalogue"
+# The first row's fire sound "laser" names a FIFO: opening it for reading would block.
+mkfifo "$T/Audio/Default/laser.wav" || fail "cannot make the FIFO"
 
 # A fresh user: no alias configuration of its own, so VantrelDB is the working folder's file.
 cd "$T/work"
@@ -113,6 +118,11 @@ NEW_X=367; EDIT_X=443; POST_X=491; FIRST_X=23; NEXT_X=137; NAV_Y=16
 field() { echo $((4 + 1 + $1 + 12)) $((164 + 1 + $2 + 10)); }
 HEAT=$(field 68 204) # Heat and Damage (4,172) / To User (8,16) / edit (56,16)
 NAME=$(field 48 24)  # Name (4,8) / edit (44,16)
+ERA=$(field 644 24)  # Name (4,8) / drop-down box (640,16), its text part
+FIRE=$(field 88 112) # Internal Info (4,96) / "Fire Sound" (84,16)
+GRID_ROW1="150 60"   # the grid's first row: grid at (4,32), titles 19 high
+# The default error report is captioned with the application title.
+no_error_box() { [ -z "$(find_window '^Korvandel$')" ]; }
 
 # 1. Edit, change the heat field, Post: the table holds the new value.
 clickClient $EDIT_X $NAV_Y
@@ -135,7 +145,18 @@ got=$(sql "SELECT Name FROM Equipment WHERE Number = $FIRST")
 [ "$got" = "$NAME_BEFORE" ] || fail "browsing changed the name to '$got'"
 echo "ok: typing while browsing changed nothing"
 
-# 3. New, fill in the name, move to another row: the new row is stored.
+# 3. Clicking into the Era box and out again, on a row whose era is not the box's first
+#    entry, is no pick: no error box, and the focus moves on.
+IS_ROW=$(sql "SELECT COUNT(*) FROM Equipment WHERE rowid < (SELECT MIN(rowid) FROM Equipment WHERE Era = 'IS')")
+clickClient $FIRST_X $NAV_Y
+for _ in $(seq 1 "$IS_ROW"); do clickClient $NEXT_X $NAV_Y; done
+clickClient $ERA
+clickClient $NAME
+sleep 0.5
+no_error_box || fail "leaving the Era box without a pick showed an error box"
+echo "ok: leaving the Era box without a pick reported nothing"
+
+# 4. New, fill in the name, move to another row: the new row is stored.
 clickClient $NEW_X $NAV_Y
 clickClient $NAME
 xdotool type --delay 50 'E2E Blaster'
@@ -147,6 +168,20 @@ rows=$(sql "SELECT COUNT(*) FROM Equipment")
 [ "$rows" = $((ROWS_BEFORE + 1)) ] || fail "expected $((ROWS_BEFORE + 1)) rows, found $rows"
 echo "ok: New, name, move stored the new row"
 
+# 5. With the grid focused, New and then a click into the name drops the new row: the
+#    navigator does not take the focus, so the grid loses it to the name field.
+clickClient $GRID_ROW1
+clickClient $NEW_X $NAV_Y
+clickClient $NAME
+xdotool type --delay 50 'E2E Dropped'
+clickClient $NEXT_X $NAV_Y
+sleep 0.5
+no_error_box || fail "an error box came up after New and a click into the name"
+got=$(sql "SELECT COUNT(*) FROM Equipment WHERE Name LIKE 'E2E Dropped%'")
+[ "$got" = "0" ] || fail "the untouched new row was not dropped (found $got)"
+[ "$(sql "SELECT COUNT(*) FROM Equipment")" = "$rows" ] || fail "the row count changed"
+echo "ok: grid, New, click into the name dropped the new row"
+
 if [ -n "$SHOTS" ]; then
     # The detail panel scrolled to its bottom with the wheel over its scroll bar.
     xdotool mousemove --window "$WID" 778 $((400 + MENU)) click --repeat 40 --delay 20 5
@@ -156,4 +191,19 @@ if [ -n "$SHOTS" ]; then
 fi
 
 kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended during the run"
+
+# 6. The fire sound of the first row is a FIFO: it plays the default sound, and Files >
+#    Exit still ends the editor at once.
+clickClient $FIRST_X $NAV_Y
+clickClient $FIRE
+click "$WID" 20 9 # the "Files" menu
+xdotool key Up Return # its last item, "&Exit"
+for _ in $(seq 1 50); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.2
+done
+kill -0 "$APP_PID" 2>/dev/null && fail "the editor did not end after Files > Exit"
+wait "$APP_PID" 2>/dev/null
+APP_PID=
+echo "ok: a FIFO as sound file, then Files > Exit ended the editor"
 echo "PASS"

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +23,17 @@ const QByteArray defaultFile = "[General]\r\n"
                                "[Directories]\r\n"
                                "Sprites=..\\Sprites\\\r\n"
                                "Audio=..\\Audio\\Default\\\r\n";
+
+// Bytes of a literal, embedded NULs included.
+template <qsizetype N> QByteArray raw(const char (&bytes)[N]) {
+    return QByteArray(bytes, N - 1);
+}
+
+// A text as a UTF-16LE file with its byte-order mark.
+QByteArray utf16File(const QString &text) {
+    QStringEncoder encoder(QStringEncoder::Utf16LE);
+    return "\xFF\xFE" + QByteArray(encoder.encode(text));
+}
 
 const QString notFound = "..\\Vantrel.INI not found, default one created.";
 
@@ -107,6 +119,14 @@ private slots:
         QTest::newRow("audio in code page 1252")
             << QByteArray("[General]\r\nVersion=v2\xDF\r\n[Directories]\r\nAudio=Kl\xE4nge\\\r\n")
             << QStringList() << "Kl\u00E4nge\\";
+        QTest::newRow("NUL after the version")
+            << raw("[General]\r\nVersion=v2\xDF\0junk\r\n[Directories]\r\nAudio=a\\\0b\r\n")
+            << QStringList() << "a\\";
+        QTest::newRow("UTF-8 with byte-order mark")
+            << QByteArray("\xEF\xBB\xBF[General]\r\nVersion=v2\xC3\x9F\r\n") << QStringList()
+            << audio;
+        QTest::newRow("UTF-16LE with byte-order mark")
+            << utf16File("[General]\r\nVersion=v2\u00DF\r\n") << QStringList() << audio;
         QTest::newRow("bad sprite counts are no error")
             << QByteArray("[General]\r\nVersion=v2\xDF\r\n[SpriteAmount]\r\nEffectSprites=0x\r\n"
                           "MechSprites=$G\r\nGroundSprites=many\r\n")

@@ -6,6 +6,7 @@
 #include "controls/DBGrid.h"
 #include "main_support.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -217,6 +218,41 @@ private slots:
         QCOMPARE(recorder.reports.size(), 1);
     }
 
+    // The row holds one of the box's entries. Leaving the box, or picking that same entry,
+    // is no change: no error while browsing, and nothing to post while editing.
+    void comboLeftWithoutChange_data() {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<bool>("pickSame");
+        QTest::newRow("browsing, left") << false << false;
+        QTest::newRow("browsing, same entry picked") << false << true;
+        QTest::newRow("editing, left") << true << false;
+        QTest::newRow("editing, same entry picked") << true << true;
+    }
+    void comboLeftWithoutChange() {
+        QFETCH(bool, edit);
+        QFETCH(bool, pickSame);
+        ReportRecorder recorder;
+        Form form;
+        form.table.dataSet.edit();
+        form.table.dataSet.fieldByName("Name")->setAsString("Ammo");
+        form.table.dataSet.post();
+        QCOMPARE(form.combo->currentText(), QString("Ammo"));
+        if (edit)
+            form.table.dataSet.edit();
+        form.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        form.combo->setFocus(Qt::MouseFocusReason);
+        QVERIFY(form.combo->hasFocus());
+        if (pickSame)
+            QMetaObject::invokeMethod(form.combo, "activated", Q_ARG(int, 1));
+        leaveTo(form.other);
+        QCoreApplication::processEvents();
+        QCOMPARE(recorder.reports, QStringList());
+        QVERIFY(form.other->hasFocus());
+        QCOMPARE(form.combo->currentText(), QString("Ammo"));
+        QVERIFY(!form.table.dataSet.modified());
+    }
+
     void comboPickUndoneByEditOrRowChange_data() {
         QTest::addColumn<bool>("edit");
         QTest::newRow("Edit") << true;
@@ -298,6 +334,81 @@ private slots:
         QTest::mouseClick(form.grid->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(form.table.dataSet.recNo(), 2);
         QCOMPARE(form.name->text(), QString("item 3"));
+    }
+
+    // A click on a row makes it current at once, also when it activates the window; only a
+    // control that refuses to be left (its text is no valid value) keeps the row.
+    void gridClickMakesRowCurrent_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("row");
+        QTest::newRow("grid focused") << "grid" << 4;
+        QTest::newRow("another control focused") << "other" << 4;
+        QTest::newRow("window not active") << "inactive" << 4;
+        QTest::newRow("an edit refuses to be left") << "refusing" << 0;
+    }
+    void gridClickMakesRowCurrent() {
+        QFETCH(QString, before);
+        QFETCH(int, row);
+        ReportRecorder recorder;
+        Form form(10);
+        form.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        QWidget elsewhere;
+        if (before == "grid") {
+            form.grid->setFocus();
+        } else if (before == "other") {
+            form.other->setFocus();
+        } else if (before == "inactive") {
+            elsewhere.show();
+            elsewhere.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        } else {
+            form.table.dataSet.edit();
+            form.edit->setFocus();
+            form.edit->selectAll();
+            QTest::keyClicks(form.edit, "abc");
+        }
+        const QRect cell = form.grid->visualRect(form.grid->model()->index(4, 1));
+        QTest::mouseClick(form.grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(form.table.dataSet.recNo(), row);
+        QCOMPARE(form.grid->selectionModel()->selectedRows().value(0).row(), row);
+        if (before == "refusing") {
+            QTRY_COMPARE(recorder.reports.size(), 1);
+            QVERIFY(form.edit->hasFocus());
+        }
+    }
+
+    // The narrow column at the left marks the current row, whatever the state: only the
+    // current row's cell holds dark pixels.
+    void gridRowIndicatorMarksCurrentRow_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("browsing, first row") << 0 << "browse";
+        QTest::newRow("browsing, third row") << 2 << "browse";
+        QTest::newRow("editing") << 1 << "edit";
+        QTest::newRow("new row") << 1 << "insert";
+    }
+    void gridRowIndicatorMarksCurrentRow() {
+        QFETCH(int, row);
+        QFETCH(QString, state);
+        Form form(5);
+        form.table.dataSet.setRecNo(row);
+        if (state == "edit")
+            form.table.dataSet.edit();
+        else if (state == "insert")
+            form.table.dataSet.insert();
+        QHeaderView *indicator = form.grid->verticalHeader();
+        QVERIFY(indicator->width() >= 9);
+        const QImage image = indicator->grab().toImage();
+        for (int r = 0; r < form.grid->model()->rowCount(); ++r) {
+            const int top = indicator->sectionViewportPosition(r);
+            int dark = 0;
+            for (int y = top + 2; y < top + indicator->sectionSize(r) - 2; ++y)
+                for (int x = 2; x < image.width() - 2; ++x)
+                    dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
+            QVERIFY2((dark > 4) == (r == row),
+                     qPrintable(QString("row %1: %2 dark pixels").arg(r).arg(dark)));
+        }
     }
 
     void gridCtrlDeleteAsks_data() {

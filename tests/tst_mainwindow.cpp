@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/PleaseWait.h"
 #include "controls/DBGrid.h"
+#include "controls/Fonts.h"
 #include "controls/Nav.h"
 #include "controls/newstat.h"
 #include "data/DemoCatalogue.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 
@@ -36,6 +38,8 @@ class TestMainWindow : public QObject {
 
 private slots:
     void initTestCase() {
+        // The program's fonts, as the editor installs them at its start.
+        controls::installFontSubstitutes();
         startDir = QDir::currentPath();
         app::setWarningNotice([this](const QString &text) { warnings << text; });
     }
@@ -71,6 +75,135 @@ private slots:
         QVERIFY(!app::frmPleaseWait || !app::frmPleaseWait->isVisible());
         QCOMPARE(QFileInfo("../Vantrel.INI").exists(), true); // written on first start
         QCOMPARE(warnings.value(0), QString("..\\Vantrel.INI not found, default one created."));
+    }
+
+    // The windows made while the main window is first shown are destroyed once they are
+    // done with, not kept until the program ends: the title screen with its timer thread
+    // (however it was closed) and the loading notice. The start-up runs, as in the
+    // program, before any event loop.
+    void startUpWindowsAreReleased_data() {
+        QTest::addColumn<int>("exit");
+        QTest::newRow("Start") << int(TitleExit::Start);
+        QTest::newRow("close box") << int(TitleExit::CloseBox);
+    }
+    void startUpWindowsAreReleased() {
+        QFETCH(int, exit);
+        window.reset();
+        QPointer<dialogs::TfrmTitle> title;
+        bool dismissed = false;
+        pressStartWhenTitleShows(TitleExit(exit), [&](dialogs::TfrmTitle *shown) {
+            title = shown;
+            dismissed = true;
+        });
+        window = std::make_unique<TfrmMain>();
+        window->show();
+        QVERIFY(dismissed);
+        QVERIFY2(title.isNull(), "the title screen still exists");
+        QVERIFY(!dialogs::frmTitle);
+        QVERIFY2(app::frmPleaseWait.isNull(), "the loading notice still exists");
+        QVERIFY(window->sqlEquipment.active());
+    }
+
+    // Clicking a navigator button leaves the keyboard focus where it was.
+    void navigatorsNeverTakeTheFocus_data() {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("navigator");
+        QTest::addColumn<int>("button");
+        QTest::newRow("search box, Next") << "edSearch"
+                                          << "DBNavigatorSpec2" << int(controls::nbNext);
+        QTest::newRow("grid, Edit") << "DBGrid1"
+                                    << "DBNavigatorSpec1" << int(controls::nbEdit);
+        QTest::newRow("Name, Set Bookmark") << "Name"
+                                            << "DBNavigatorSpec4" << int(controls::nbMark);
+        QTest::newRow("Era, Last") << "Era"
+                                   << "DBNavigatorSpec2" << int(controls::nbLast);
+    }
+    void navigatorsNeverTakeTheFocus() {
+        QFETCH(QString, focused);
+        QFETCH(QString, navigator);
+        QFETCH(int, button);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QWidget *widget = window->editorFor(focused);
+        if (!widget)
+            widget = window->Client->findChild<QWidget *>(focused);
+        QVERIFY(widget);
+        widget->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), widget);
+        auto *nav = window->Client->findChild<controls::TDBNavigatorSpec *>(navigator);
+        QTest::mouseClick(nav->button(controls::TNavigateBtn(button)), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), widget);
+    }
+
+    // Typing goes on in the search box after a navigator button was pressed.
+    void searchBoxKeepsTypingAfterANavigatorClick() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::mouseClick(window->edSearch, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(QApplication::focusWidget(), "ab");
+        QTest::mouseClick(window->DBNavigatorSpec2->button(controls::nbNext), Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), "xyz");
+        QCOMPARE(window->edSearch->text(), QString("abxyz"));
+    }
+
+    // With the grid focused, New and then a click into an editor drops the new row again:
+    // the grid still had the focus when the editor took it.
+    void newRowFromTheGridDroppedWhenAnEditorIsClicked() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const int rows = window->sqlEquipment.recordCount();
+        const QRect cell = window->DBGrid1->visualRect(window->DBGrid1->model()->index(1, 2));
+        QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(QApplication::focusWidget(), window->DBGrid1);
+        QTest::mouseClick(window->DBNavigatorSpec1->button(controls::nbInsert), Qt::LeftButton);
+        QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Insert);
+        QTest::mouseClick(window->editorFor("Name"), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Browse);
+        QCOMPARE(window->sqlEquipment.recordCount(), rows);
+    }
+
+    // Tab walks the Internal Info group as it reads: Code, Icon, the two play buttons,
+    // then the two sound names.
+    void tabOrderOfTheSoundControls() {
+        QStringList order;
+        QWidget *start = window->editorFor("Code");
+        QWidget *w = start;
+        do {
+            if (w->focusPolicy() & Qt::TabFocus && w->isEnabled())
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != start && order.size() < 6);
+        QCOMPARE(order,
+                 QStringList({"Code", "Icon", "cmdFireSound", "Button1", "DBEdit6", "DBEdit7"}));
+    }
+
+    // Every control of a group stays clear of the group's frame (two free pixels inside
+    // its lines), and every check box and label shows its whole text.
+    void controlsStayInsideTheirGroups() {
+        QStringList offenders;
+        for (QGroupBox *group : window->detailPanel().groups) {
+            // The frame's lines run one and two pixels inside the right and bottom edges.
+            const QRect inside(2, 2, group->width() - 6, group->height() - 6);
+            for (QWidget *child : group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (child->inherits("QFrame") && !child->inherits("QLabel") &&
+                    !child->inherits("QGroupBox"))
+                    continue; // a bevel line
+                const bool clipped = (child->inherits("QLabel") || child->inherits("QCheckBox")) &&
+                                     child->sizeHint().width() > child->width();
+                if (!inside.contains(child->geometry()) || clipped)
+                    offenders << QString("%1 in %2: %3,%4 %5x%6 (needs %7)")
+                                     .arg(child->objectName().isEmpty()
+                                              ? child->property("text").toString()
+                                              : child->objectName(),
+                                          group->objectName())
+                                     .arg(child->x())
+                                     .arg(child->y())
+                                     .arg(child->width())
+                                     .arg(child->height())
+                                     .arg(child->sizeHint().width());
+            }
+        }
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join("; ")));
     }
 
     void topStrip_data() {

@@ -3,10 +3,29 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 using platform::ProfileFile;
+
+namespace {
+
+// Bytes of a literal, embedded NULs included.
+template <qsizetype N> QByteArray raw(const char (&bytes)[N]) {
+    return QByteArray(bytes, N - 1);
+}
+
+// A text as a file in UTF-16LE or UTF-8 that starts with its byte-order mark.
+QByteArray utf16File(const QString &text) {
+    QStringEncoder encoder(QStringEncoder::Utf16LE);
+    return "\xFF\xFE" + QByteArray(encoder.encode(text));
+}
+QByteArray utf8File(const QString &text) {
+    return "\xEF\xBB\xBF" + text.toUtf8();
+}
+
+} // namespace
 
 class TestProfileFile : public QObject {
     Q_OBJECT
@@ -117,6 +136,39 @@ private slots:
                                                    << "k" << 4 << "def";
         QTest::newRow("code page 1252") << QByteArray("[S]\r\nk=\x80\x99\xDF\x81\xFF\r\n") << "S"
                                         << "k" << 1024 << "\u20AC\u2122\u00DF\u0081\u00FF";
+        // A NUL ends the name or value it stands in, as it ends a C string.
+        QTest::newRow("NUL ends a value")
+            << raw("[General]\r\nVersion=v2\xDF\0junk\r\n") << "General"
+            << "Version" << 1024 << "v2\u00DF";
+        QTest::newRow("blanks before the NUL trimmed") << raw("[S]\r\nk= v \0 x\r\n") << "S"
+                                                       << "k" << 1024 << "v";
+        QTest::newRow("NUL first in a value") << raw("[S]\r\nk=\0v\r\n") << "S"
+                                              << "k" << 1024 << "";
+        QTest::newRow("NUL ends a key name") << raw("[S]\r\nk\0junk=1\r\n") << "S"
+                                             << "k" << 1024 << "1";
+        QTest::newRow("NUL ends a section name") << raw("[S\0junk]\r\nk=1\r\n") << "S"
+                                                 << "k" << 1024 << "1";
+        QTest::newRow("quoted value before a NUL") << raw("[S]\r\nk='v '\0x\r\n") << "S"
+                                                   << "k" << 1024 << "v ";
+        QTest::newRow("names looked up are trimmed") << QByteArray("[S]\r\nk=1\r\n") << " S\t"
+                                                     << "  k " << 1024 << "1";
+        QTest::newRow("name looked up ends at a NUL")
+            << QByteArray("[S]\r\nk=1\r\n") << QString::fromLatin1(raw("S\0x"))
+            << QString::fromLatin1(raw("k\0y")) << 1024 << "1";
+        QTest::newRow("UTF-8 with byte-order mark")
+            << utf8File("[General]\r\nVersion=v2\u00DF\u20AC\r\n") << "General"
+            << "Version" << 1024 << "v2\u00DF\u20AC";
+        QTest::newRow("UTF-16LE with byte-order mark")
+            << utf16File("[General]\r\nVersion=v2\u00DF\r\n") << "general"
+            << "version" << 1024 << "v2\u00DF";
+        QTest::newRow("UTF-16LE NUL ends a value")
+            << utf16File(QString::fromLatin1(raw("[S]\r\nk=v\0junk\r\n"))) << "S"
+            << "k" << 1024 << "v";
+        QTest::newRow("UTF-16LE long value cut")
+            << utf16File("[S]\r\nk=" + QString(2000, u'\u00E9')) << "S"
+            << "k" << 1024 << QString(1023, u'\u00E9');
+        QTest::newRow("mark alone") << QByteArray("\xFF\xFE") << "S"
+                                    << "k" << 1024 << "default";
     }
 
     void readString() {
@@ -195,6 +247,24 @@ private slots:
             << QByteArray() << "A"
             << "k"
             << "\u65E5" << QByteArray("[A]\r\nk=?\r\n");
+        QTest::newRow("UTF-8 file keeps its encoding")
+            << utf8File("[A]\r\nk=1\r\n") << "A"
+            << "k"
+            << "\u00DF\u20AC" << utf8File("[A]\r\nk=\u00DF\u20AC\r\n");
+        QTest::newRow("UTF-16LE file keeps its encoding")
+            << utf16File("[A]\r\nk=1\r\n") << "A"
+            << "n"
+            << "\u00DF\u20AC" << utf16File("[A]\r\nk=1\r\nn=\u00DF\u20AC\r\n");
+        QTest::newRow("UTF-16LE new section")
+            << utf16File("[A]\r\nk=1") << "B"
+            << "k"
+            << "2" << utf16File("[A]\r\nk=1\r\n\r\n[B]\r\nk=2\r\n");
+        QTest::newRow("names trimmed") << QByteArray("[A]\r\nk=1\r\n") << " A "
+                                       << "\tk "
+                                       << "2" << QByteArray("[A]\r\nk=2\r\n");
+        QTest::newRow("value with a NUL replaced whole") << raw("[A]\r\nk=1\0junk\r\n") << "A"
+                                                         << "k"
+                                                         << "2" << QByteArray("[A]\r\nk=2\r\n");
     }
 
     void writeString() {

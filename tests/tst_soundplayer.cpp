@@ -9,7 +9,15 @@
 #include <QTest>
 #include <QThread>
 
+#include <chrono>
 #include <cstring>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using platform::SoundPlayer;
 
@@ -125,6 +133,32 @@ QString difference(const QByteArray &got, const QByteArray &expected) {
         .arg(same / frameBytes);
 }
 
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char *name, const QByteArray &value)
+        : m_name(name), m_saved(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        if (m_saved.isNull())
+            qunsetenv(m_name);
+        else
+            qputenv(m_name, m_saved);
+    }
+
+private:
+    const char *m_name;
+    QByteArray m_saved;
+};
+
+// Lets a reader blocked in opening a FIFO go on: a writer comes and leaves at once.
+void releaseFifoReader(const QString &fifo) {
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
+}
+
 } // namespace
 
 #define REQUIRE_SOUND_SERVER()                                                                     \
@@ -223,6 +257,60 @@ private slots:
         QVERIFY(!expected.isEmpty());
         const QByteArray got = playAndRecord(file);
         QVERIFY2(got == expected, qPrintable(difference(got, expected)));
+    }
+
+    // A file whose opening blocks (a FIFO without a writer) is not a sound file: the default
+    // sound plays at once, and later sounds are not held up behind it.
+    void blockingFilePlaysDefaultSound() {
+        const QString fifo = path("laser.wav");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const bool server = !qEnvironmentVariableIsEmpty("PULSE_SERVER");
+        SoundPlayer player;
+        std::unique_ptr<MonitorRecording> recording;
+        if (server) {
+            recording = std::make_unique<MonitorRecording>();
+            QVERIFY(recording->started());
+        }
+        player.play(fifo);
+        const bool idle = player.waitUntilIdle(5000);
+        if (!idle)
+            releaseFifoReader(fifo);
+        QVERIFY2(idle, "the player is stuck opening the FIFO");
+        if (server) {
+            const QByteArray expected = trimmed(wavData(SoundPlayer::defaultSound()));
+            const QByteArray got = recording->stop();
+            QVERIFY2(got == expected, qPrintable(difference(got, expected)));
+        }
+        player.play(writeFile("after-fifo.wav", wavImage(testSignal(rate / 10, 6))));
+        QVERIFY(player.waitUntilIdle(5000));
+    }
+
+    // A sound server that accepts the connection and then never answers holds the worker;
+    // destroying the player (closing the program) must not wait for it.
+    void destroyingDoesNotWaitForAStuckServer() {
+        const QByteArray socketPath = QFile::encodeName(path("stuck.sock"));
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(server >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(std::size_t(socketPath.size()) < sizeof(address.sun_path));
+        std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
+        QVERIFY(::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0);
+        QVERIFY(::listen(server, 4) == 0);
+
+        bool returned = false;
+        {
+            ScopedEnvironment environment("PULSE_SERVER", "unix:" + socketPath);
+            auto player = std::make_unique<SoundPlayer>();
+            player->play(writeFile("stuck.wav", wavImage(testSignal(rate / 10, 7))));
+            QThread::msleep(300); // the worker is now waiting for the server's answer
+            auto destroyed = std::async(std::launch::async, [&player] { player.reset(); });
+            returned = destroyed.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+            // Closing the server lets a worker that is still waiting fail and end.
+            ::close(server);
+            destroyed.wait();
+        }
+        QVERIFY2(returned, "destroying the player waited for the sound server");
     }
 
     void playReturnsAtOnce() {

@@ -20,6 +20,9 @@ namespace {
 constexpr int editHeight = 21;
 constexpr int checkHeight = 17;
 constexpr int labelOffset = 4; // a caption on an editor's line sits 4 pixels lower
+// Controls keep this many free pixels inside the right and bottom lines of their group's
+// frame, which run one and two pixels inside the group's edges.
+constexpr int frameClearance = 2 + 2;
 
 // Groups in tab order; a nested group follows the group it lies in.
 // clang-format off
@@ -112,22 +115,22 @@ constexpr EditorPlace editors[] = {
     {"OtherBonus", 8, 56, 145},
     {"OtherCode", 92, 78, 57, 8, 82},
     // Heat
-    {"HeatActivated", 8, 14, 93},
-    {"ActivateOnHeat", 64, 29, 33, 8, 33},
+    {"HeatActivated", 8, 12, 93},
+    {"ActivateOnHeat", 64, 28, 33, 8, 32},
     // Capabilities
-    {"DropBehind", 8, 14, 101},
-    {"WholeLOS", 8, 30, 101},
-    {"ClearsWoods", 8, 46, 101},
-    {"APChance", 64, 63, 29, 8, 67, 96},
-    {"FerroDamage", 64, 85, 29, 8, 89},
+    {"DropBehind", 8, 13, 101},
+    {"WholeLOS", 8, 28, 101},
+    {"ClearsWoods", 8, 43, 101},
+    {"APChance", 64, 61, 29, 8, 65, 96},
+    {"FerroDamage", 64, 83, 29, 8, 87},
     // Fire
     {"RollForFire", 72, 16, 21, 8, 20, 96, nullptr, nullptr, nullptr,
      "What must be rolled on 2D6 to start a fire? (0: never, 1: always)"},
     {"FireAge", 72, 40, 21, 8, 44, 96},
     {"RollToExtinguish", 72, 76, 21, 8, 80, 96},
     // Smoke
-    {"Smoke", 40, 12, 53, 8, 16, -1, "Smoke", "Type", "Type of smoke produced on impact. "},
-    {"SmokeAge", 40, 34, 21, 8, 38, 64},
+    {"Smoke", 40, 11, 53, 8, 15, -1, "Smoke", "Type", "Type of smoke produced on impact. "},
+    {"SmokeAge", 40, 32, 21, 8, 36, 64},
     // Damage Specifics
     {"TransferInside", 8, 14, 117},
     {"TransferSection", 8, 30, 117},
@@ -201,8 +204,8 @@ constexpr LinePlace lines[] = {
 };
 
 constexpr ButtonPlace buttons[] = {
-    {"cmdFireSound", "Internal Info", "Fire Sound", {84, 16, 69, 21}, "Play the WAV file"},
-    {"Button1", "Internal Info", "Hit Sound", {84, 44, 69, 21}, "Play the WAV file"},
+    {"cmdFireSound", "Internal Info", "Fire Sound", {84, 16, 69, 21}, "Play the WAV file", "Icon"},
+    {"Button1", "Internal Info", "Hit Sound", {84, 44, 69, 21}, "Play the WAV file", "Icon"},
 };
 
 constexpr NotePlace notes[] = {
@@ -262,22 +265,45 @@ protected:
     }
 };
 
+// The substitute for the design's font runs a little wider than the original, so a caption
+// that would be clipped at its place (or run into its group's frame) is set a little
+// tighter, just enough to fit the given width.
+void fitCaption(QWidget *widget, const QString &text, int width) {
+    const int excess = widget->sizeHint().width() - width;
+    if (excess <= 0 || text.size() < 2)
+        return;
+    QFont font = widget->font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -qreal(excess + 1) / qreal(text.size() - 1));
+    widget->setFont(font);
+}
+
+// The width from x to the frame of the group (or the edge of the panel) the widget lies in.
+int widthToFrame(const QWidget *widget, int x) {
+    const QWidget *parent = widget->parentWidget();
+    const int clearance = qobject_cast<const QGroupBox *>(parent) ? frameClearance : 0;
+    return parent->width() - clearance - x;
+}
+
 class PanelBuilder {
 public:
     PanelBuilder(QWidget *panel, db::DataSource *source) : m_panel(panel), m_source(source) {}
 
+    // Controls take their place in the tab order as they are created.
     DetailPanel build() {
         for (const GroupPlace &place : groups)
             addGroup(place);
         for (const EditorPlace &place : editors) {
             addEditor(place);
-            if (std::string_view(place.column) == "NeedLock")
+            const std::string_view column(place.column);
+            for (const ButtonPlace &button : buttons) {
+                if (column == button.after)
+                    addButton(button);
+            }
+            if (column == "NeedLock")
                 addChambers(); // the chamber group comes next in tab order
         }
         for (const LinePlace &line : lines)
             addLine(line);
-        for (const ButtonPlace &button : buttons)
-            addButton(button);
         for (const NotePlace &note : notes) {
             QLabel *label = addLabel(m_panel, QString::fromUtf8(note.text), note.pos, false);
             m_result.labels << label;
@@ -311,6 +337,7 @@ private:
         auto *label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
         label->setFont(panelFont(m_panel, bold, false));
+        fitCaption(label, caption, widthToFrame(label, pos.x()));
         label->adjustSize();
         label->move(pos);
         return label;
@@ -333,6 +360,7 @@ private:
             box->setDataField(name);
             box->setDataSource(m_source);
             box->setGeometry(place.x, place.y, place.width, checkHeight);
+            fitCaption(box, caption, place.width);
             editor = box;
         } else if (name == QLatin1String("Kind") || name == QLatin1String("Era") ||
                    name == QLatin1String("Smoke")) {

@@ -48,13 +48,14 @@ struct LinePlace {
     int x, y, width, height;
 };
 
-// A push button inside a group.
+// A push button inside a group; it comes after the editor of column `after` in tab order.
 struct ButtonPlace {
     const char *name;
     const char *group;
     const char *caption;
     QRect rect;
     const char *hint;
+    const char *after;
 };
 
 // A label directly on the panel.

@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <algorithm>
+#include <memory>
 
 namespace app {
 
@@ -82,11 +83,12 @@ QFont windowFont() {
 
 // ---- Call sites of windows that other modules provide -----------------------------------
 
-// Creates a window, shows it modally and releases it (destroyed when the loop next runs).
+// Creates a window, shows it modally and releases it. It is destroyed at once: a deferred
+// deletion requested before the event loop first runs (the title screen's, from the first
+// show) would wait until the program ends.
 template <typename Window> void showModalAndRelease(QWidget *owner) {
-    auto *window = new Window(owner);
+    const std::unique_ptr<Window> window(new Window(owner));
     window->exec();
-    window->deleteLater();
 }
 
 // The title screen stays until its start button is pressed.
@@ -108,6 +110,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
 
     buildMenu();
     auto *area = new QScrollArea(this);
+    // Clicks on controls that take no focus (the navigators) must not hand it to the area.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     Client = new QWidget;
@@ -297,15 +301,10 @@ void TfrmMain::FormShow() {
     frmPleaseWait = new TfrmPleaseWait;
     // The notice is released even when loading fails: a borderless window that nothing
     // else can close would otherwise stay over the editor for the rest of the run.
+    // It is destroyed at once, since a deferred deletion requested during the first show
+    // would wait until the program ends.
     struct ReleaseNotice {
-        ~ReleaseNotice() {
-            // Hidden at once, destroyed by the event loop: a deferred deletion requested
-            // inside the first show event would otherwise wait for a later loop level.
-            if (frmPleaseWait) {
-                frmPleaseWait->hide();
-                frmPleaseWait->deleteLater();
-            }
-        }
+        ~ReleaseNotice() { delete frmPleaseWait; }
     } release;
     frmPleaseWait->show();
     // Let the notice reach the screen before the loading blocks the event loop.

@@ -25,12 +25,19 @@ void TDBComboBox::setItems(const QStringList &values) {
     const QString text = currentText();
     clear();
     addItems(values);
+    showText(text);
+}
+
+void TDBComboBox::showText(const QString &text) {
+    // The list position follows the text: a position left on another entry would make the
+    // box report a pick of the shown text when it is left.
+    setCurrentIndex(findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));
     setEditText(text);
 }
 
 void TDBComboBox::dataChange() {
     const db::Field *f = m_link.field();
-    setEditText(f ? f->asString() : QString());
+    showText(f ? f->asString() : QString());
     lineEdit()->setCursorPosition(0);
 }
 
@@ -40,7 +47,9 @@ void TDBComboBox::editingChange() {
 
 void TDBComboBox::updateData() {
     db::Field *f = m_link.field();
-    if (!f)
+    // Picking or typing the value the row already holds changes nothing: it is no error
+    // while browsing, and no reason to write the row while editing.
+    if (!f || currentText() == f->asString())
         return;
     if (!m_link.editing())
         throw db::DatabaseError(QString::fromLatin1(db::msg::notEditing));

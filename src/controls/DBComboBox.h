@@ -23,6 +23,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    // Shows the text, with the list positioned on the entry that equals it (if any).
+    void showText(const QString &text);
     void dataChange() override;
     void editingChange() override;
     void updateData() override;

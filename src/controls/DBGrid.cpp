@@ -116,7 +116,11 @@ TRowIndicator::TRowIndicator(TDBGrid *grid) : QHeaderView(Qt::Vertical, grid), m
 }
 
 void TRowIndicator::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const {
+    // The style's header drawing leaves an empty clip region behind when the painter had
+    // no clipping, which would hide the mark: the painter's state is restored after it.
+    painter->save();
     QHeaderView::paintSection(painter, rect, logicalIndex);
+    painter->restore();
     const db::DataSource *source = m_grid->DataSource();
     const db::DataSet *set = source ? source->dataSet() : nullptr;
     if (!set || !set->active() || set->recNo() != logicalIndex)
@@ -269,8 +273,9 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
 
 void TDBGrid::mousePressEvent(QMouseEvent *event) {
     // A control that refused to be left (its value could not be stored) kept the focus:
-    // the click then selects nothing.
-    if (!hasFocus())
+    // the click then selects nothing. In a window that is not active the grid has the
+    // focus only within its window, and the click that activates the window counts.
+    if (window()->focusWidget() != this)
         return;
     const QModelIndex index = indexAt(event->position().toPoint());
     db::DataSet *set = activeDataSet();

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <optional>
 #include <vector>
@@ -29,6 +31,17 @@ QStringView trimmed(QStringView text) {
     while (end > begin && isBlank(text[end - 1]))
         --end;
     return text.sliced(begin, end - begin);
+}
+
+// A NUL ends a name or value, as it ends the C strings the game's profile functions use.
+QStringView upToNul(QStringView text) {
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.first(nul);
+}
+
+// A section name, key name or value as it counts: up to a NUL, without blanks around it.
+QStringView effective(QStringView text) {
+    return trimmed(upToNul(text));
 }
 
 // Section and key names compare in ASCII case only, whatever the characters above 0x7F.
@@ -133,7 +146,7 @@ private:
         if (line.startsWith(u'[')) {
             const qsizetype close = line.lastIndexOf(u']');
             if (close > 0) {
-                m_sections.push_back({trimmed(line.sliced(1, close - 1)).toString(), end, {}});
+                m_sections.push_back({effective(line.sliced(1, close - 1)).toString(), end, {}});
                 return;
             }
             // A bracket that is never closed makes an ordinary key line.
@@ -142,10 +155,10 @@ private:
         Key key{QString(), std::nullopt, nameBegin, end};
         const qsizetype equals = line.indexOf(u'=');
         if (equals < 0) {
-            key.name = line.toString();
+            key.name = effective(line).toString();
         } else {
-            key.name = trimmed(line.first(equals)).toString();
-            key.value = trimmed(line.sliced(equals + 1)).toString();
+            key.name = effective(line.first(equals)).toString();
+            key.value = effective(line.sliced(equals + 1)).toString();
         }
         m_sections.back().keys.push_back(std::move(key));
     }
@@ -161,14 +174,51 @@ private:
     std::vector<Section> m_sections;
 };
 
+// How a profile file stores its text. Files written by the game's tools are in the
+// single-byte code page; the profile functions also read files that start with a UTF-16LE
+// or UTF-8 byte-order mark, and a file keeps its encoding when a key is written into it.
+enum class Encoding { Windows1252, Utf8, Utf16LE };
+
+struct FileText {
+    QString text;
+    Encoding encoding = Encoding::Windows1252;
+};
+
+const QByteArray utf8Mark("\xEF\xBB\xBF");
+const QByteArray utf16LEMark("\xFF\xFE");
+
+FileText decode(const QByteArray &bytes) {
+    if (bytes.startsWith(utf16LEMark)) {
+        QStringDecoder decoder(QStringDecoder::Utf16LE);
+        return {decoder.decode(bytes.sliced(utf16LEMark.size())), Encoding::Utf16LE};
+    }
+    if (bytes.startsWith(utf8Mark))
+        return {QString::fromUtf8(bytes.sliced(utf8Mark.size())), Encoding::Utf8};
+    return {fromWindows1252(bytes), Encoding::Windows1252};
+}
+
+QByteArray encode(const QString &text, Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf16LE: {
+        QStringEncoder encoder(QStringEncoder::Utf16LE);
+        return utf16LEMark + QByteArray(encoder.encode(text));
+    }
+    case Encoding::Utf8:
+        return utf8Mark + text.toUtf8();
+    case Encoding::Windows1252:
+        break;
+    }
+    return toWindows1252(text);
+}
+
 // The file's text, empty when it does not exist, none when it exists but cannot be read.
-std::optional<QString> readText(const QString &fileName) {
+std::optional<FileText> readText(const QString &fileName) {
     QFile file(fileName);
     if (!file.exists())
-        return QString();
+        return FileText();
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return fromWindows1252(file.readAll());
+    return decode(file.readAll());
 }
 
 QString unquoted(const QString &value) {
@@ -185,10 +235,10 @@ QString ProfileFile::readString(const QString &section, const QString &key,
     if (bufferSize <= 0)
         return QString();
     QString result = defaultValue;
-    if (const std::optional<QString> text = readText(m_fileName)) {
-        const ProfileText profile(*text);
-        if (const Section *found = profile.findSection(section)) {
-            const Key *entry = ProfileText::findKey(*found, key);
+    if (const std::optional<FileText> file = readText(m_fileName)) {
+        const ProfileText profile(file->text);
+        if (const Section *found = profile.findSection(effective(section))) {
+            const Key *entry = ProfileText::findKey(*found, effective(key));
             if (entry && entry->value)
                 result = unquoted(*entry->value);
         }
@@ -198,16 +248,18 @@ QString ProfileFile::readString(const QString &section, const QString &key,
 
 bool ProfileFile::writeString(const QString &section, const QString &key,
                               const QString &value) const {
-    const std::optional<QString> text = readText(m_fileName);
-    if (!text)
+    const std::optional<FileText> current = readText(m_fileName);
+    if (!current)
         return false;
-    const QString changed = ProfileText(*text).withValue(section, key, value);
-    if (changed == *text && QFile::exists(m_fileName))
+    const QString changed = ProfileText(current->text)
+                                .withValue(effective(section).toString(), effective(key).toString(),
+                                           upToNul(value).toString());
+    if (changed == current->text && QFile::exists(m_fileName))
         return true;
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = toWindows1252(changed);
+    const QByteArray bytes = encode(changed, current->encoding);
     if (file.write(bytes) != bytes.size())
         return false;
     return file.commit();

@@ -13,12 +13,15 @@ namespace platform {
 // - other lines split at the first "="; a line without "=" is a key without value;
 // - names match without regard to ASCII case; the first of duplicate sections and of
 //   duplicate keys wins;
+// - a NUL ends the section name, key name or value it stands in;
 // - a value that starts and ends with the same quote character loses both quotes;
-// - a value read is cut to the buffer size - 1 characters.
+// - a value read is cut to the buffer size - 1 characters;
+// - the names asked for are trimmed of blanks (and end at a NUL) before they are looked up.
 //
-// The file holds Windows-1252 bytes. Writing changes only the line of the key (or adds
-// one), keeps every other byte, ends new lines in CR LF, and replaces the file through a
-// temporary file beside it, so a write that fails leaves the file as it was.
+// The file holds Windows-1252 bytes, unless it starts with a UTF-16LE or UTF-8 byte-order
+// mark; then it is text in that encoding and stays so when it is written. Writing changes only the
+// line of the key (or adds one), keeps every other byte, ends new lines in CR LF, and replaces the
+// file through a temporary file beside it, so a write that fails leaves the file as it was.
 class ProfileFile {
 public:
     static constexpr int DefaultBufferSize = 1024;

@@ -6,10 +6,18 @@
 #include <pulse/simple.h>
 #include <sndfile.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Resources of a static library must be registered by name, outside any namespace.
 static void registerSoundResources() {
@@ -29,6 +37,21 @@ constexpr pa_usec_t serverBufferUsec = 300'000;
 // The end of a sound is awaited in steps of at most this, so that a new request cuts the
 // tail off as well; the last bit below this is left to the server's drain.
 constexpr pa_usec_t tailStepUsec = 30'000;
+
+// How long the destructor waits for the worker to leave a sound it is cutting off.
+constexpr auto workerLeaveTimeout = std::chrono::milliseconds(250);
+
+// An open file descriptor, closed with the object.
+struct Descriptor {
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    const int fd;
+};
 
 // A WAV file image in memory, read through libsndfile's virtual I/O.
 struct MemoryImage {
@@ -74,10 +97,21 @@ sf_count_t imageTell(void *user) {
 // floating point, so that the common formats reach the server unchanged.
 class SoundFile {
 public:
+    // Only a regular file is read: opening a FIFO or a device could block the worker or
+    // never end. The descriptor is opened without waiting (a FIFO without a writer would
+    // block a plain open) and checked before anything is read from it.
     static std::unique_ptr<SoundFile> open(const QString &fileName) {
+        auto descriptor = std::make_unique<Descriptor>(::open(
+            QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat status {};
+        if (descriptor->fd < 0 || ::fstat(descriptor->fd, &status) != 0 || !S_ISREG(status.st_mode))
+            return nullptr;
         SF_INFO info{};
-        SNDFILE *file = sf_open(QFile::encodeName(fileName).constData(), SFM_READ, &info);
-        return make(file, info, nullptr);
+        SNDFILE *file = sf_open_fd(descriptor->fd, SFM_READ, &info, SF_FALSE);
+        auto sound = make(file, info, nullptr);
+        if (sound)
+            sound->m_descriptor = std::move(descriptor);
+        return sound;
     }
 
     static std::unique_ptr<SoundFile> open(const QByteArray &bytes) {
@@ -129,7 +163,7 @@ private:
         const bool wav = container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX ||
                          container == SF_FORMAT_RF64;
         pa_sample_spec format{sampleFormat(info.format & SF_FORMAT_SUBMASK),
-                            std::uint32_t(info.samplerate), std::uint8_t(info.channels)};
+                              std::uint32_t(info.samplerate), std::uint8_t(info.channels)};
         if (!wav || info.frames <= 0 || info.channels <= 0 ||
             info.channels > int(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&format)) {
             sf_close(file);
@@ -155,7 +189,8 @@ private:
     SNDFILE *m_file;
     sf_count_t m_frames;
     pa_sample_spec m_spec;
-    std::unique_ptr<MemoryImage> m_image; // the memory behind a virtual file
+    std::unique_ptr<MemoryImage> m_image;     // the memory behind a virtual file
+    std::unique_ptr<Descriptor> m_descriptor; // the file behind a real one, closed last
 };
 
 // A playback stream on the default sink; closing it drops what has not been played yet.
@@ -180,20 +215,95 @@ Stream openStream(const pa_sample_spec &format, std::size_t soundBytes) {
 
 } // namespace
 
+class SoundPlayer::Queue {
+public:
+    explicit Queue(QByteArray defaultSound) : m_defaultSound(std::move(defaultSound)) {}
+
+    // Replaces the pending request (none: just cut off) and interrupts the sound playing.
+    void request(std::optional<QString> fileName) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_pending = std::move(fileName);
+            m_interrupt = true;
+        }
+        m_wake.notify_all();
+    }
+
+    void quit() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+            m_interrupt = true;
+        }
+        m_wake.notify_all();
+    }
+
+    bool waitUntilIdle(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(m_mutex);
+        return m_idle.wait_for(lock, timeout, [this] { return !m_busy && !m_pending; });
+    }
+
+    bool waitUntilFinished(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(m_mutex);
+        return m_idle.wait_for(lock, timeout, [this] { return m_finished; });
+    }
+
+    // The worker's loop: plays each request until asked to quit.
+    void run() {
+        for (;;) {
+            QString fileName;
+            {
+                std::unique_lock lock(m_mutex);
+                m_busy = false;
+                m_idle.notify_all();
+                m_wake.wait(lock, [this] { return m_quit || m_pending; });
+                if (m_quit)
+                    break;
+                fileName = *std::exchange(m_pending, std::nullopt);
+                m_interrupt = false;
+                m_busy = true;
+            }
+            playOne(fileName);
+        }
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_idle.notify_all();
+    }
+
+private:
+    void playOne(const QString &fileName);
+    void waitForRequest(std::chrono::microseconds timeout) {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait_for(lock, timeout, [this] { return m_interrupt.load(); });
+    }
+
+    const QByteArray m_defaultSound;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::optional<QString> m_pending; // the next file to play
+    bool m_busy = false;
+    bool m_quit = false;
+    bool m_finished = false;
+    // Set by a new request so that the worker leaves the sound it is sending.
+    std::atomic<bool> m_interrupt = false;
+};
+
 SoundPlayer::SoundPlayer() : SoundPlayer(defaultSound()) {}
 
-SoundPlayer::SoundPlayer(QByteArray defaultSound) : m_defaultSound(std::move(defaultSound)) {
-    m_worker = std::thread([this] { run(); });
+SoundPlayer::SoundPlayer(QByteArray defaultSound)
+    : m_queue(std::make_shared<Queue>(std::move(defaultSound))) {
+    m_worker = std::thread([queue = m_queue] { queue->run(); });
 }
 
 SoundPlayer::~SoundPlayer() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_quit = true;
-        m_interrupt = true;
-    }
-    m_wake.notify_all();
-    m_worker.join();
+    m_queue->quit();
+    // Closing the program must not wait on a sound: a worker that does not come back
+    // at once (held up by the sound server) keeps the queue alive and ends by itself.
+    if (m_queue->waitUntilFinished(workerLeaveTimeout))
+        m_worker.join();
+    else
+        m_worker.detach();
 }
 
 SoundPlayer &SoundPlayer::instance() {
@@ -208,48 +318,18 @@ QByteArray SoundPlayer::defaultSound() {
 }
 
 void SoundPlayer::play(const QString &fileName) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pending = fileName;
-        m_interrupt = true;
-    }
-    m_wake.notify_all();
+    m_queue->request(fileName);
 }
 
 void SoundPlayer::stop() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pending.reset();
-        m_interrupt = true;
-    }
-    m_wake.notify_all();
+    m_queue->request(std::nullopt);
 }
 
 bool SoundPlayer::waitUntilIdle(int timeoutMs) {
-    std::unique_lock lock(m_mutex);
-    return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [this] { return !m_busy && !m_pending; });
+    return m_queue->waitUntilIdle(std::chrono::milliseconds(timeoutMs));
 }
 
-void SoundPlayer::run() {
-    for (;;) {
-        QString fileName;
-        {
-            std::unique_lock lock(m_mutex);
-            m_busy = false;
-            m_idle.notify_all();
-            m_wake.wait(lock, [this] { return m_quit || m_pending; });
-            if (m_quit)
-                return;
-            fileName = *std::exchange(m_pending, std::nullopt);
-            m_interrupt = false;
-            m_busy = true;
-        }
-        playOne(fileName);
-    }
-}
-
-void SoundPlayer::playOne(const QString &fileName) {
+void SoundPlayer::Queue::playOne(const QString &fileName) {
     std::unique_ptr<SoundFile> sound = SoundFile::open(fileName);
     if (!sound)
         sound = SoundFile::open(m_defaultSound);
@@ -284,11 +364,6 @@ void SoundPlayer::playOne(const QString &fileName) {
     }
     if (!m_interrupt)
         pa_simple_drain(stream.get(), nullptr);
-}
-
-void SoundPlayer::waitForRequest(std::chrono::microseconds timeout) {
-    std::unique_lock lock(m_mutex);
-    m_wake.wait_for(lock, timeout, [this] { return m_interrupt.load(); });
 }
 
 } // namespace platform

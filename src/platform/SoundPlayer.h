@@ -3,11 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
+#include <memory>
 #include <thread>
 
 namespace platform {
@@ -16,8 +12,11 @@ namespace platform {
 //
 // play() only hands the path to a worker thread and returns at once. A new play() cuts off
 // the sound still playing. A path that names no playable WAV file (missing, empty, not a
-// WAV) plays the default sound instead. Without a sound server nothing is heard and nothing
-// fails: the server is looked for again at the next play().
+// WAV, not a regular file) plays the default sound instead. Without a sound server nothing
+// is heard and nothing fails: the server is looked for again at the next play().
+//
+// Destroying the player cuts off its sound and waits only briefly for the worker: a worker
+// held up by the sound server is left to finish on its own.
 class SoundPlayer {
 public:
     // The player with the program's own default sound.
@@ -41,19 +40,11 @@ public:
     bool waitUntilIdle(int timeoutMs);
 
 private:
-    void run();
-    void playOne(const QString &fileName);
-    void waitForRequest(std::chrono::microseconds timeout);
+    // The requests and the worker's state, shared with the worker thread so that a worker
+    // left behind by the destructor still has them.
+    class Queue;
 
-    const QByteArray m_defaultSound;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    std::optional<QString> m_pending; // the next file to play
-    bool m_busy = false;
-    bool m_quit = false;
-    // Set by a new request so that the worker leaves the sound it is sending.
-    std::atomic<bool> m_interrupt = false;
+    std::shared_ptr<Queue> m_queue;
     std::thread m_worker;
 };
 
