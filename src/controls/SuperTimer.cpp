@@ -9,9 +9,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,10 +30,32 @@ std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
 }
 
+using SteadyClock = std::chrono::steady_clock;
+
+std::int32_t truncatedMilliseconds(std::chrono::milliseconds ms) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms.count()));
+}
+
+std::chrono::milliseconds steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        SteadyClock::now().time_since_epoch());
+}
+
 std::int32_t systemMilliseconds() {
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
+    return truncatedMilliseconds(steadyMilliseconds());
+}
+
+// The instant at which the system's millisecond clock first reads `due`: the clock counts
+// whole milliseconds of the monotonic clock, so that instant is exact, not rounded.
+SteadyClock::time_point systemWakeTime(std::int32_t due) {
+    const std::chrono::milliseconds now = steadyMilliseconds();
+    const std::int32_t ahead = wrapSub(due, truncatedMilliseconds(now));
+    return SteadyClock::time_point(now + std::chrono::milliseconds(ahead));
+}
+
+// A clock supplied from outside cannot be slept on: look at it again a millisecond later.
+SteadyClock::time_point pollWakeTime(std::int32_t) {
+    return SteadyClock::now() + std::chrono::milliseconds(1);
 }
 
 // Maps the seven levels onto Linux scheduling: the idle class for the lowest, nice values
@@ -55,9 +79,13 @@ void applyPriority(pid_t tid, TThreadPriority priority) {
 // itself without waiting for it.
 class TTimerThread : public std::enable_shared_from_this<TTimerThread> {
 public:
-    TTimerThread(TSuperTimer *timer, TSuperTimer::Clock clock, TThreadPriority priority,
-                 quint16 interval)
-        : m_clock(std::move(clock)), m_priority(priority), m_interval(interval), m_timer(timer) {}
+    // wakeTime maps a due clock value to the steady-clock instant to sleep until.
+    using WakeTime = SteadyClock::time_point (*)(std::int32_t due);
+
+    TTimerThread(TSuperTimer *timer, TSuperTimer::Clock clock, WakeTime wakeTime,
+                 TThreadPriority priority, quint16 interval, TimerWait waitMode)
+        : m_clock(std::move(clock)), m_wakeTime(wakeTime), m_priority(priority),
+          m_interval(interval), m_waitMode(waitMode), m_timer(timer) {}
 
     void start() { std::thread(&TTimerThread::run, shared_from_this()).detach(); }
 
@@ -83,6 +111,11 @@ public:
     void setInterval(quint16 interval) {
         std::lock_guard lock(m_mutex);
         m_interval = interval;
+    }
+
+    void setWaitMode(TimerWait mode) {
+        std::lock_guard lock(m_mutex);
+        m_waitMode = mode;
     }
 
     void setCountDown(bool countDown, bool rebase) {
@@ -128,32 +161,29 @@ private:
         std::unique_lock lock(m_mutex);
         m_tid = gettid();
         applyPriority(m_tid, m_priority);
+        // The kernel may defer a sleeping thread's wake-up by its timer slack (50 us by
+        // default) to batch wake-ups; a tick should come at its time, so allow none.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
         for (;;) {
             // The worker parks here while the timer is disabled.
             m_wake.wait(lock, [this] { return m_terminated || m_running; });
             if (m_terminated)
                 return;
             const std::uint64_t generation = m_generation.load(std::memory_order_relaxed);
-            auto changed = [&] {
+            const auto changed = [&] {
                 return m_generation.load(std::memory_order_relaxed) != generation;
             };
-            // Sleep through all but the last 50 ms of the interval; enabling, disabling or
-            // destroying the timer cuts the sleep short and starts the pass again.
-            if (m_interval > 50 &&
-                m_wake.wait_for(lock, std::chrono::milliseconds(m_interval - 50), changed))
-                continue;
-            const std::int32_t due = m_nextTick;
-            lock.unlock();
-            std::int32_t now = m_clock();
-            while (wrapSub(now, due) < 0 && !changed())
-                now = m_clock();
-            lock.lock();
-            if (changed())
+            // Enabling, disabling or destroying the timer cuts the wait short and starts the
+            // pass again.
+            const std::optional<std::int32_t> taken = m_waitMode == TimerWait::Sleep
+                                                          ? sleepUntilDue(lock, changed)
+                                                          : spinUntilDue(lock, changed);
+            if (!taken)
                 continue;
             // The next tick is due one interval after this one was taken; lateness is not
             // made up.
-            m_nextTick = wrapAdd(now, m_interval);
-            const std::int32_t elapsed = wrapSub(now, m_startTick);
+            m_nextTick = wrapAdd(*taken, m_interval);
+            const std::int32_t elapsed = wrapSub(*taken, m_startTick);
             m_time.store(m_countDown ? wrapSub(m_startValue, elapsed)
                                      : wrapAdd(elapsed, m_startValue),
                          std::memory_order_relaxed);
@@ -161,6 +191,45 @@ private:
             handOff();
             lock.lock();
         }
+    }
+
+    // Sleeps until the clock reaches the due time and returns the clock value then, or
+    // nothing when the pass was cut short. The sleep is absolute on the monotonic clock
+    // (a condition-variable wait on the steady clock is pthread_cond_clockwait with
+    // CLOCK_MONOTONIC, the same kernel high-resolution timer that clock_nanosleep with
+    // TIMER_ABSTIME uses), so it wakes within microseconds of the due time and, unlike
+    // clock_nanosleep, can be woken at once when the timer is disabled or re-enabled with an
+    // earlier due time. The processor is free while it sleeps.
+    template <typename Changed>
+    std::optional<std::int32_t> sleepUntilDue(std::unique_lock<std::mutex> &lock,
+                                              const Changed &changed) {
+        for (;;) {
+            const std::int32_t now = m_clock();
+            if (wrapSub(now, m_nextTick) >= 0)
+                return now;
+            if (m_wake.wait_until(lock, m_wakeTime(m_nextTick), changed))
+                return std::nullopt;
+        }
+    }
+
+    // Sleeps through all but the last 50 ms of the interval, then reads the clock in a busy
+    // loop until the tick is due: precise where a plain sleep is coarse, at the price of a
+    // busy processor for up to 50 ms of every interval.
+    template <typename Changed>
+    std::optional<std::int32_t> spinUntilDue(std::unique_lock<std::mutex> &lock,
+                                             const Changed &changed) {
+        if (m_interval > 50 &&
+            m_wake.wait_for(lock, std::chrono::milliseconds(m_interval - 50), changed))
+            return std::nullopt;
+        const std::int32_t due = m_nextTick;
+        lock.unlock();
+        std::int32_t now = m_clock();
+        while (wrapSub(now, due) < 0 && !changed())
+            now = m_clock();
+        lock.lock();
+        if (changed())
+            return std::nullopt;
+        return now;
     }
 
     // Runs the tick on the GUI thread and waits until it has run. The call goes through the
@@ -184,6 +253,7 @@ private:
     }
 
     const TSuperTimer::Clock m_clock;
+    const WakeTime m_wakeTime;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     // Guarded by m_mutex.
@@ -191,6 +261,7 @@ private:
     bool m_terminated = false;
     TThreadPriority m_priority;
     quint16 m_interval;
+    TimerWait m_waitMode;
     bool m_countDown = false;
     std::int32_t m_startValue = 0;
     std::int32_t m_startTick = 0;
@@ -207,9 +278,11 @@ private:
 };
 
 TSuperTimer::TSuperTimer(QObject *owner, Clock clock) : QObject(owner) {
+    const TTimerThread::WakeTime wakeTime = clock ? pollWakeTime : systemWakeTime;
     if (!clock)
         clock = systemMilliseconds;
-    m_worker = std::make_shared<TTimerThread>(this, std::move(clock), m_priority, m_interval);
+    m_worker = std::make_shared<TTimerThread>(this, std::move(clock), wakeTime, m_priority,
+                                              m_interval, m_waitMode);
     m_worker->start();
 }
 
@@ -243,6 +316,11 @@ void TSuperTimer::setThreadPriority(TThreadPriority priority) {
         return;
     m_priority = priority;
     m_worker->setPriority(priority);
+}
+
+void TSuperTimer::setWaitMode(TimerWait mode) {
+    m_waitMode = mode;
+    m_worker->setWaitMode(mode);
 }
 
 void TSuperTimer::setCountDown(bool countDown) {
