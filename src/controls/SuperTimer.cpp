@@ -74,6 +74,40 @@ void applyPriority(pid_t tid, TThreadPriority priority) {
 
 } // namespace
 
+// The end of one tick's hand-off to the GUI thread, which the worker waits for.
+class TickHandOver {
+public:
+    void finish() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_condition.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(m_mutex);
+        m_condition.wait(lock, [this] { return m_finished; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
+    bool m_finished = false;
+};
+
+// Finishes a hand-off when the call that carries it is destroyed: after the call has run, or
+// unrun when Qt drops it because the program is ending.
+class TickDone {
+public:
+    explicit TickDone(std::shared_ptr<TickHandOver> handOver) : m_handOver(std::move(handOver)) {}
+    ~TickDone() { m_handOver->finish(); }
+    TickDone(const TickDone &) = delete;
+    TickDone &operator=(const TickDone &) = delete;
+
+private:
+    std::shared_ptr<TickHandOver> m_handOver;
+};
+
 // The worker of one timer. It lives as long as either the timer or the thread needs it: the
 // thread holds it by a shared pointer, so a destroyed timer can leave its worker to end by
 // itself without waiting for it.
@@ -234,22 +268,23 @@ private:
 
     // Runs the tick on the GUI thread and waits until it has run. The call goes through the
     // application object, which outlives every timer, and carries this worker along, so it
-    // never reaches a timer that was destroyed meanwhile.
+    // never reaches a timer that was destroyed meanwhile. The wait is a condition of our own
+    // rather than Qt's blocking queued call: Qt finishes with the caller's stack after the
+    // call has run, behind a semaphore that thread checkers cannot see, so they took the
+    // worker's next use of its stack for a race.
     void handOff() {
         QCoreApplication *application = QCoreApplication::instance();
         if (application == nullptr)
             return;
+        const auto handOver = std::make_shared<TickHandOver>();
         QMetaObject::invokeMethod(
             application,
-            [self = shared_from_this()] {
+            [self = shared_from_this(), done = std::make_shared<TickDone>(handOver)] {
                 if (TSuperTimer *timer = self->m_timer)
                     guarded([timer] { timer->DoTimer(); });
-                self->m_handedBack.fetch_add(1, std::memory_order_release);
             },
-            Qt::BlockingQueuedConnection);
-        // Qt's blocking call already orders the tick before the return; this pair states
-        // the order in a way that thread checkers, which cannot look inside Qt, also see.
-        m_handedBack.load(std::memory_order_acquire);
+            Qt::QueuedConnection);
+        handOver->wait();
     }
 
     const TSuperTimer::Clock m_clock;
@@ -271,8 +306,6 @@ private:
     std::atomic<std::uint64_t> m_generation{0};
     // Written by the worker at each tick, read by the GUI thread.
     std::atomic<std::int32_t> m_time{0};
-    // Counts the ticks that the GUI thread has run.
-    std::atomic<std::uint64_t> m_handedBack{0};
     // Touched only on the GUI thread.
     TSuperTimer *m_timer;
 };
