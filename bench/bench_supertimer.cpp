@@ -116,9 +116,15 @@ private:
     std::vector<pid_t> m_pids;
 };
 
+double loadAverage() {
+    double load[1] = {};
+    getloadavg(load, 1);
+    return load[0];
+}
+
 void printRow(const char *load, const char *wait, const Figures &f) {
-    std::printf("%-8s %-6s %9.3f %9.3f %9.3f %9d %11.1f\n", load, wait, f.median, f.p99, f.max,
-                f.clockP99, f.workerCpuPercent);
+    std::printf("%-8s %-6s %9.3f %9.3f %9.3f %9d %11.1f %9.2f\n", load, wait, f.median, f.p99,
+                f.max, f.clockP99, f.workerCpuPercent, loadAverage());
     std::fflush(stdout);
 }
 
