@@ -145,11 +145,11 @@ int main(int argc, char **argv) {
         TimerWait wait;
     } waits[] = {{"spin", TimerWait::Spin}, {"sleep", TimerWait::Sleep}};
     for (const auto &wait : waits)
-        printRow("idle", wait.name, measure(wait.wait, tickCount));
+        printRow("as is", wait.name, measure(wait.wait, tickCount));
     {
         const BusyProcesses busy(2);
         for (const auto &wait : waits)
-            printRow("2 busy", wait.name, measure(wait.wait, tickCount));
+            printRow("+2 busy", wait.name, measure(wait.wait, tickCount));
     }
     return 0;
 }
