@@ -72,8 +72,6 @@ void applyPriority(pid_t tid, TThreadPriority priority) {
     setpriority(PRIO_PROCESS, static_cast<id_t>(tid), niceOf[priority]);
 }
 
-} // namespace
-
 // The end of one tick's hand-off to the GUI thread, which the worker waits for.
 class TickHandOver {
 public:
@@ -107,6 +105,8 @@ public:
 private:
     std::shared_ptr<TickHandOver> m_handOver;
 };
+
+} // namespace
 
 // The worker of one timer. It lives as long as either the timer or the thread needs it: the
 // thread holds it by a shared pointer, so a destroyed timer can leave its worker to end by
