@@ -3,8 +3,9 @@
 #
 #   check-install.sh install BUILD-DIR   cmake --install into a scratch prefix: every file in
 #                                        its place, the icon in every size, a valid menu
-#                                        entry, and the editor running from the prefix after
-#                                        the prefix has been moved elsewhere;
+#                                        entry, and the editor running from the prefix (also
+#                                        through the menu entry's command) after the prefix
+#                                        has been moved elsewhere;
 #   check-install.sh package BUILD-DIR   the Debian package made by CPack: its declared
 #                                        dependencies, unpacked into a scratch root
 #                                        (dpkg -x), the editor running from there, and
@@ -37,21 +38,45 @@ check_version() { # PROGRAM
     fi
 }
 
-# The editor starts and stays up behind its title screen: it found everything it needs.
-check_starts() { # PROGRAM
-    local work="$scratch/game/Editor" pid
-    mkdir -p "$work"
-    (cd "$work" && QT_QPA_PLATFORM=offscreen exec "$1") >"$scratch/start.log" 2>&1 &
+# Runs a command in the background for three seconds: true when it was still running then.
+stays_up() { # COMMAND...
+    local pid
+    "$@" >"$scratch/start.log" 2>&1 &
     pid=$!
     sleep 3
     if kill -0 $pid 2>/dev/null; then
-        pass "$1 starts"
         kill $pid
         wait $pid 2>/dev/null
+        return 0
+    fi
+    wait $pid
+    echo "ended with exit code $?:"
+    cat "$scratch/start.log"
+    return 1
+}
+
+# The editor starts and stays up behind its title screen: it found everything it needs.
+check_starts() { # PROGRAM
+    mkdir -p "$scratch/game/Editor"
+    if (cd "$scratch/game/Editor" && stays_up env QT_QPA_PLATFORM=offscreen "$1"); then
+        pass "$1 starts"
     else
-        wait $pid
-        fail "$1 ended at start with exit code $?:"
-        cat "$scratch/start.log"
+        fail "$1 did not start"
+    fi
+}
+
+# The menu entry's command, unquoted as a desktop unquotes it, starts the editor from the
+# prefix in ~/Vantrel/Editor.
+check_menu_entry() { # PREFIX
+    local prefix=$1 home="$scratch/home" command
+    mapfile -d '' -t command < <("$(dirname "$0")/desktop-exec.py" \
+        "$prefix/share/applications/korvandel.desktop")
+    mkdir -p "$home"
+    if stays_up env HOME="$home" PATH="$prefix/bin:$PATH" QT_QPA_PLATFORM=offscreen \
+        "${command[@]}" && [ -d "$home/Vantrel/Editor" ]; then
+        pass "menu entry starts the editor in ~/Vantrel/Editor"
+    else
+        fail "menu entry command: ${command[*]}"
     fi
 }
 
@@ -98,6 +123,7 @@ if [ "$mode" = install ]; then
         mv "$scratch/prefix" "$scratch/moved"
         check_version "$scratch/moved/bin/korvandel"
         check_starts "$scratch/moved/bin/korvandel"
+        check_menu_entry "$scratch/moved"
     else
         fail "cmake --install"
         cat "$scratch/install.log"
@@ -117,6 +143,7 @@ else
         check_installed_tree "$scratch/root/usr"
         check_version "$scratch/root/usr/bin/korvandel"
         check_starts "$scratch/root/usr/bin/korvandel"
+        check_menu_entry "$scratch/root/usr"
         lintian --allow-root --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1
         echo "lintian:"
         sed 's/^/    /' "$scratch/lintian.log"
