@@ -7,10 +7,18 @@
 #include <climits>
 #include <memory>
 #include <thread>
+#include <utility>
 
+using controls::TimerWait;
 using controls::TSuperTimer;
 
 namespace {
+
+// Every test runs once with each wait of the worker.
+TimerWait currentWait() {
+    QFETCH_GLOBAL(TimerWait, wait);
+    return wait;
+}
 
 // A clock the test sets by hand. Reading it pauses a moment so that a spinning worker does
 // not hog a processor of the test machine. Its value is relaxed: it must not order anything
@@ -30,7 +38,10 @@ struct Fixture {
     QSignalSpy ticks{&timer, &TSuperTimer::OnTimer};
     QSignalSpy stops{&timer, &TSuperTimer::OnStop};
 
-    Fixture() { timer.setInterval(100); }
+    Fixture() {
+        timer.setWaitMode(currentWait());
+        timer.setInterval(100);
+    }
 
     // Moves the clock and waits for the tick that it makes due.
     bool tickAt(std::int32_t when) {
@@ -53,6 +64,7 @@ class TestSuperTimer : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void creationValues();
     void countsUpOneIntervalAfterEachTick();
     void enablingTwiceDoesNotRebase();
@@ -62,9 +74,18 @@ private slots:
     void stopRule_data();
     void stopRule();
     void stopFollowsHandlerThatDisabled();
+    void slowHandlerDelaysNextTick();
     void clockWrapAround();
     void destroyedWhileTickPending();
+    void systemClockTicks();
+    void reenablingCutsLongWaitShort();
 };
+
+void TestSuperTimer::initTestCase_data() {
+    QTest::addColumn<TimerWait>("wait");
+    QTest::newRow("sleep") << TimerWait::Sleep;
+    QTest::newRow("spin") << TimerWait::Spin;
+}
 
 void TestSuperTimer::creationValues() {
     TSuperTimer timer;
@@ -74,6 +95,7 @@ void TestSuperTimer::creationValues() {
     QCOMPARE(timer.CountDown(), false);
     QCOMPARE(timer.Time(), 0);
     QCOMPARE(timer.StopTicks(), -1);
+    QCOMPARE(timer.waitMode(), TimerWait::Sleep);
     // Priorities can be changed before the worker ever ran; raising may be refused quietly.
     timer.setThreadPriority(controls::tpIdle);
     timer.setThreadPriority(controls::tpTimeCritical);
@@ -208,6 +230,25 @@ void TestSuperTimer::stopFollowsHandlerThatDisabled() {
     QCOMPARE(f.stops.count(), 1);
 }
 
+void TestSuperTimer::slowHandlerDelaysNextTick() {
+    Fixture f;
+    // The first handler runs until 1350, past the tick due at 1200.
+    bool slow = true;
+    connect(&f.timer, &TSuperTimer::OnTimer, [&] {
+        if (std::exchange(slow, false))
+            f.clock->set(1350);
+    });
+    f.timer.setEnabled(true);
+    QVERIFY(f.tickAt(1100));
+    // The late tick comes once, at once, and the missed time is not made up.
+    QTRY_COMPARE(f.ticks.count(), 2);
+    QCOMPARE(f.timer.Time(), 350);
+    QVERIFY(f.quietAt(1449));
+    QCOMPARE(f.ticks.count(), 2);
+    QVERIFY(f.tickAt(1450));
+    QCOMPARE(f.timer.Time(), 450);
+}
+
 void TestSuperTimer::clockWrapAround() {
     Fixture f;
     f.clock->set(INT_MAX - 50);
@@ -228,6 +269,7 @@ void TestSuperTimer::destroyedWhileTickPending() {
     };
     auto clock = std::make_shared<ManualClock>();
     auto *timer = new Recording(nullptr, [clock] { return clock->now(); });
+    timer->setWaitMode(currentWait());
     const auto delivered = timer->delivered;
     timer->setInterval(20);
     timer->setEnabled(true);
@@ -237,6 +279,43 @@ void TestSuperTimer::destroyedWhileTickPending() {
     delete timer;
     QTest::qWait(100);
     QCOMPARE(delivered->load(), 0);
+}
+
+void TestSuperTimer::systemClockTicks() {
+    TSuperTimer timer;
+    timer.setWaitMode(currentWait());
+    timer.setInterval(20);
+    QList<std::int32_t> times;
+    connect(&timer, &TSuperTimer::OnTimer, [&] {
+        times << timer.Time();
+        if (times.size() == 5)
+            timer.setEnabled(false);
+    });
+    timer.setEnabled(true);
+    QTRY_COMPARE_WITH_TIMEOUT(times.size(), 5, 5000);
+    // On the timer's own clock no tick comes before it is due.
+    std::int32_t previous = 0;
+    for (const std::int32_t time : times) {
+        QVERIFY2(time - previous >= 20,
+                 qPrintable(QStringLiteral("ticks at %1 and %2 ms").arg(previous).arg(time)));
+        previous = time;
+    }
+}
+
+void TestSuperTimer::reenablingCutsLongWaitShort() {
+    // The worker waits for a tick a minute away; a shorter interval set while disabled takes
+    // effect from the next enabling, whose first tick comes one new interval later.
+    TSuperTimer timer;
+    timer.setWaitMode(currentWait());
+    timer.setInterval(60000);
+    QSignalSpy ticks(&timer, &TSuperTimer::OnTimer);
+    timer.setEnabled(true);
+    QTest::qWait(100);
+    timer.setEnabled(false);
+    timer.setInterval(20);
+    timer.setEnabled(true);
+    QVERIFY(ticks.wait(5000));
+    QVERIFY(timer.Time() >= 20);
 }
 
 QTEST_GUILESS_MAIN(TestSuperTimer)

@@ -9,9 +9,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,10 +30,32 @@ std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
 }
 
+using SteadyClock = std::chrono::steady_clock;
+
+std::int32_t truncatedMilliseconds(std::chrono::milliseconds ms) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms.count()));
+}
+
+std::chrono::milliseconds steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        SteadyClock::now().time_since_epoch());
+}
+
 std::int32_t systemMilliseconds() {
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
+    return truncatedMilliseconds(steadyMilliseconds());
+}
+
+// The instant at which the system's millisecond clock first reads `due`: the clock counts
+// whole milliseconds of the monotonic clock, so that instant is exact, not rounded.
+SteadyClock::time_point systemWakeTime(std::int32_t due) {
+    const std::chrono::milliseconds now = steadyMilliseconds();
+    const std::int32_t ahead = wrapSub(due, truncatedMilliseconds(now));
+    return SteadyClock::time_point(now + std::chrono::milliseconds(ahead));
+}
+
+// A clock supplied from outside cannot be slept on: look at it again a millisecond later.
+SteadyClock::time_point pollWakeTime(std::int32_t) {
+    return SteadyClock::now() + std::chrono::milliseconds(1);
 }
 
 // Maps the seven levels onto Linux scheduling: the idle class for the lowest, nice values
@@ -48,6 +72,40 @@ void applyPriority(pid_t tid, TThreadPriority priority) {
     setpriority(PRIO_PROCESS, static_cast<id_t>(tid), niceOf[priority]);
 }
 
+// The end of one tick's hand-off to the GUI thread, which the worker waits for.
+class TickHandOver {
+public:
+    void finish() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_condition.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(m_mutex);
+        m_condition.wait(lock, [this] { return m_finished; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
+    bool m_finished = false;
+};
+
+// Finishes a hand-off when the call that carries it is destroyed: after the call has run, or
+// unrun when Qt drops it because the program is ending.
+class TickDone {
+public:
+    explicit TickDone(std::shared_ptr<TickHandOver> handOver) : m_handOver(std::move(handOver)) {}
+    ~TickDone() { m_handOver->finish(); }
+    TickDone(const TickDone &) = delete;
+    TickDone &operator=(const TickDone &) = delete;
+
+private:
+    std::shared_ptr<TickHandOver> m_handOver;
+};
+
 } // namespace
 
 // The worker of one timer. It lives as long as either the timer or the thread needs it: the
@@ -55,9 +113,13 @@ void applyPriority(pid_t tid, TThreadPriority priority) {
 // itself without waiting for it.
 class TTimerThread : public std::enable_shared_from_this<TTimerThread> {
 public:
-    TTimerThread(TSuperTimer *timer, TSuperTimer::Clock clock, TThreadPriority priority,
-                 quint16 interval)
-        : m_clock(std::move(clock)), m_priority(priority), m_interval(interval), m_timer(timer) {}
+    // wakeTime maps a due clock value to the steady-clock instant to sleep until.
+    using WakeTime = SteadyClock::time_point (*)(std::int32_t due);
+
+    TTimerThread(TSuperTimer *timer, TSuperTimer::Clock clock, WakeTime wakeTime,
+                 TThreadPriority priority, quint16 interval, TimerWait waitMode)
+        : m_clock(std::move(clock)), m_wakeTime(wakeTime), m_priority(priority),
+          m_interval(interval), m_waitMode(waitMode), m_timer(timer) {}
 
     void start() { std::thread(&TTimerThread::run, shared_from_this()).detach(); }
 
@@ -83,6 +145,11 @@ public:
     void setInterval(quint16 interval) {
         std::lock_guard lock(m_mutex);
         m_interval = interval;
+    }
+
+    void setWaitMode(TimerWait mode) {
+        std::lock_guard lock(m_mutex);
+        m_waitMode = mode;
     }
 
     void setCountDown(bool countDown, bool rebase) {
@@ -128,32 +195,29 @@ private:
         std::unique_lock lock(m_mutex);
         m_tid = gettid();
         applyPriority(m_tid, m_priority);
+        // The kernel may defer a sleeping thread's wake-up by its timer slack (50 us by
+        // default) to batch wake-ups; a tick should come at its time, so allow none.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
         for (;;) {
             // The worker parks here while the timer is disabled.
             m_wake.wait(lock, [this] { return m_terminated || m_running; });
             if (m_terminated)
                 return;
             const std::uint64_t generation = m_generation.load(std::memory_order_relaxed);
-            auto changed = [&] {
+            const auto changed = [&] {
                 return m_generation.load(std::memory_order_relaxed) != generation;
             };
-            // Sleep through all but the last 50 ms of the interval; enabling, disabling or
-            // destroying the timer cuts the sleep short and starts the pass again.
-            if (m_interval > 50 &&
-                m_wake.wait_for(lock, std::chrono::milliseconds(m_interval - 50), changed))
-                continue;
-            const std::int32_t due = m_nextTick;
-            lock.unlock();
-            std::int32_t now = m_clock();
-            while (wrapSub(now, due) < 0 && !changed())
-                now = m_clock();
-            lock.lock();
-            if (changed())
+            // Enabling, disabling or destroying the timer cuts the wait short and starts the
+            // pass again.
+            const std::optional<std::int32_t> taken = m_waitMode == TimerWait::Sleep
+                                                          ? sleepUntilDue(lock, changed)
+                                                          : spinUntilDue(lock, changed);
+            if (!taken)
                 continue;
             // The next tick is due one interval after this one was taken; lateness is not
             // made up.
-            m_nextTick = wrapAdd(now, m_interval);
-            const std::int32_t elapsed = wrapSub(now, m_startTick);
+            m_nextTick = wrapAdd(*taken, m_interval);
+            const std::int32_t elapsed = wrapSub(*taken, m_startTick);
             m_time.store(m_countDown ? wrapSub(m_startValue, elapsed)
                                      : wrapAdd(elapsed, m_startValue),
                          std::memory_order_relaxed);
@@ -163,27 +227,68 @@ private:
         }
     }
 
+    // Sleeps until the clock reaches the due time and returns the clock value then, or
+    // nothing when the pass was cut short. The sleep is absolute on the monotonic clock
+    // (a condition-variable wait on the steady clock is pthread_cond_clockwait with
+    // CLOCK_MONOTONIC, the same kernel high-resolution timer that clock_nanosleep with
+    // TIMER_ABSTIME uses), so it wakes within microseconds of the due time and, unlike
+    // clock_nanosleep, can be woken at once when the timer is disabled or re-enabled with an
+    // earlier due time. The processor is free while it sleeps.
+    template <typename Changed>
+    std::optional<std::int32_t> sleepUntilDue(std::unique_lock<std::mutex> &lock,
+                                              const Changed &changed) {
+        for (;;) {
+            const std::int32_t now = m_clock();
+            if (wrapSub(now, m_nextTick) >= 0)
+                return now;
+            if (m_wake.wait_until(lock, m_wakeTime(m_nextTick), changed))
+                return std::nullopt;
+        }
+    }
+
+    // Sleeps through all but the last 50 ms of the interval, then reads the clock in a busy
+    // loop until the tick is due: precise where a plain sleep is coarse, at the price of a
+    // busy processor for up to 50 ms of every interval.
+    template <typename Changed>
+    std::optional<std::int32_t> spinUntilDue(std::unique_lock<std::mutex> &lock,
+                                             const Changed &changed) {
+        if (m_interval > 50 &&
+            m_wake.wait_for(lock, std::chrono::milliseconds(m_interval - 50), changed))
+            return std::nullopt;
+        const std::int32_t due = m_nextTick;
+        lock.unlock();
+        std::int32_t now = m_clock();
+        while (wrapSub(now, due) < 0 && !changed())
+            now = m_clock();
+        lock.lock();
+        if (changed())
+            return std::nullopt;
+        return now;
+    }
+
     // Runs the tick on the GUI thread and waits until it has run. The call goes through the
     // application object, which outlives every timer, and carries this worker along, so it
-    // never reaches a timer that was destroyed meanwhile.
+    // never reaches a timer that was destroyed meanwhile. The wait is a condition of our own
+    // rather than Qt's blocking queued call: Qt finishes with the caller's stack after the
+    // call has run, behind a semaphore that thread checkers cannot see, so they took the
+    // worker's next use of its stack for a race.
     void handOff() {
         QCoreApplication *application = QCoreApplication::instance();
         if (application == nullptr)
             return;
+        const auto handOver = std::make_shared<TickHandOver>();
         QMetaObject::invokeMethod(
             application,
-            [self = shared_from_this()] {
+            [self = shared_from_this(), done = std::make_shared<TickDone>(handOver)] {
                 if (TSuperTimer *timer = self->m_timer)
                     guarded([timer] { timer->DoTimer(); });
-                self->m_handedBack.fetch_add(1, std::memory_order_release);
             },
-            Qt::BlockingQueuedConnection);
-        // Qt's blocking call already orders the tick before the return; this pair states
-        // the order in a way that thread checkers, which cannot look inside Qt, also see.
-        m_handedBack.load(std::memory_order_acquire);
+            Qt::QueuedConnection);
+        handOver->wait();
     }
 
     const TSuperTimer::Clock m_clock;
+    const WakeTime m_wakeTime;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     // Guarded by m_mutex.
@@ -191,6 +296,7 @@ private:
     bool m_terminated = false;
     TThreadPriority m_priority;
     quint16 m_interval;
+    TimerWait m_waitMode;
     bool m_countDown = false;
     std::int32_t m_startValue = 0;
     std::int32_t m_startTick = 0;
@@ -200,16 +306,16 @@ private:
     std::atomic<std::uint64_t> m_generation{0};
     // Written by the worker at each tick, read by the GUI thread.
     std::atomic<std::int32_t> m_time{0};
-    // Counts the ticks that the GUI thread has run.
-    std::atomic<std::uint64_t> m_handedBack{0};
     // Touched only on the GUI thread.
     TSuperTimer *m_timer;
 };
 
 TSuperTimer::TSuperTimer(QObject *owner, Clock clock) : QObject(owner) {
+    const TTimerThread::WakeTime wakeTime = clock ? pollWakeTime : systemWakeTime;
     if (!clock)
         clock = systemMilliseconds;
-    m_worker = std::make_shared<TTimerThread>(this, std::move(clock), m_priority, m_interval);
+    m_worker = std::make_shared<TTimerThread>(this, std::move(clock), wakeTime, m_priority,
+                                              m_interval, m_waitMode);
     m_worker->start();
 }
 
@@ -243,6 +349,11 @@ void TSuperTimer::setThreadPriority(TThreadPriority priority) {
         return;
     m_priority = priority;
     m_worker->setPriority(priority);
+}
+
+void TSuperTimer::setWaitMode(TimerWait mode) {
+    m_waitMode = mode;
+    m_worker->setWaitMode(mode);
 }
 
 void TSuperTimer::setCountDown(bool countDown) {

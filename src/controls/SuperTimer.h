@@ -10,11 +10,20 @@ namespace controls {
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
+// How the worker waits for the moment a tick is due.
+enum class TimerWait {
+    // One absolute sleep on the monotonic clock until the due time; the processor stays free.
+    Sleep,
+    // A relative sleep through all but the last 50 ms of the interval, then a busy loop on the
+    // millisecond clock. Costs one processor while it loops; kept to measure against.
+    Spin,
+};
+
 class TTimerThread;
 
-// A timer that ticks from a worker thread of its own: the worker sleeps through most of each
-// interval, spins on a millisecond clock through the last 50 ms, and hands the tick to the GUI
-// thread with a blocking call, so at most one tick is ever in flight. Besides ticking it keeps
+// A timer that ticks from a worker thread of its own: the worker sleeps until each tick is due
+// and hands the tick to the GUI thread with a blocking call, so at most one tick is ever in
+// flight. Besides ticking it keeps
 // a running time that counts up or down and can stop itself after a number of ticks or when a
 // count-down has run out.
 class TSuperTimer : public QObject {
@@ -25,6 +34,8 @@ public:
     using Clock = std::function<std::int32_t()>;
 
     // The clock defaults to the system's monotonic millisecond clock; tests pass their own.
+    // With a clock of its own the sleeping wait looks at the clock about once a millisecond,
+    // since only the system clock can be slept on.
     explicit TSuperTimer(QObject *owner = nullptr, Clock clock = {});
     // Never blocks: the worker is parked and left to end by itself.
     ~TSuperTimer() override;
@@ -37,6 +48,10 @@ public:
     void setThreadPriority(TThreadPriority priority);
     bool CountDown() const { return m_countDown; }
     void setCountDown(bool countDown);
+
+    TimerWait waitMode() const { return m_waitMode; }
+    // Takes effect from the worker's next pass through its loop.
+    void setWaitMode(TimerWait mode);
 
     // The running time in milliseconds as computed at the last tick.
     std::int32_t Time() const;
@@ -64,6 +79,7 @@ private:
     TThreadPriority m_priority = tpHigher;
     bool m_countDown = false;
     std::int32_t m_stopTicks = -1;
+    TimerWait m_waitMode = TimerWait::Sleep;
     std::shared_ptr<TTimerThread> m_worker;
 };
 
