@@ -275,6 +275,105 @@ private slots:
         QVERIFY(failureOf([&] { set->edit(); }).contains(QLatin1String("deleted this row")));
         QCOMPARE(set->state(), DataSetState::Browse);
     }
+
+    // A catalogue this process cannot write opens read-only: Edit and Insert fail at once.
+    void unwritableCatalogueOpensReadOnly_data() {
+        QTest::addColumn<QString>("fileMode");
+        QTest::addColumn<QString>("folderMode");
+        QTest::newRow("file read-only") << "444"
+                                        << "755";
+        QTest::newRow("folder not writable") << "666"
+                                             << "555";
+    }
+    void unwritableCatalogueOpensReadOnly() {
+        QFETCH(QString, fileMode);
+        QFETCH(QString, folderMode);
+        if (geteuid() == 0) {
+            // File modes do not bind the superuser: the case runs again as an ordinary user.
+            QProcess child;
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QStringLiteral("setpriv"),
+                        {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                         QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                         QStringLiteral("unwritableCatalogueOpensReadOnly:") +
+                             QString::fromUtf8(QTest::currentDataTag())});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                     child.readAll().constData());
+            return;
+        }
+        auto sqlite = std::make_unique<SqliteCatalogue>();
+        QProcess::execute(QStringLiteral("chmod"), {fileMode, sqlite->path()});
+        QProcess::execute(QStringLiteral("chmod"), {folderMode, sqlite->dir()});
+        catalogue = std::move(sqlite);
+        auto set = openItems();
+        QVERIFY(!set->canModify());
+        QCOMPARE(failureOf([&] { set->edit(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+        QCOMPARE(failureOf([&] { set->insert(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QProcess::execute(
+            QStringLiteral("chmod"),
+            {QStringLiteral("755"), static_cast<SqliteCatalogue &>(*catalogue).dir()});
+    }
+
+    // The file stays in the journal mode its owners keep it in, through open, Post and close.
+    void journalModeIsKept_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("write-ahead log") << "wal";
+        QTest::newRow("rollback journal") << "delete";
+    }
+    void journalModeIsKept() {
+        QFETCH(QString, mode);
+        catalogue = std::make_unique<SqliteCatalogue>(mode);
+        {
+            auto set = openItems();
+            set->edit();
+            set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("42"));
+            set->post();
+            QCOMPARE(catalogue->otherRuns(QStringLiteral("PRAGMA journal_mode;")), mode);
+        }
+        db::AliasRegistry::closeAll();
+        QCOMPARE(catalogue->otherRuns(QStringLiteral("PRAGMA journal_mode;")), mode);
+        QCOMPARE(stored(QStringLiteral("Heat"), 1), QStringLiteral("42"));
+    }
+
+    // Results without a row key the editor can use open read-only with their real rows.
+    void unkeyedTablesOpenReadOnly_data() {
+        QTest::addColumn<QString>("create");
+        QTest::newRow("view") << "CREATE VIEW Odd AS SELECT * FROM Items WHERE Number <= 103;";
+        QTest::newRow("table without rowid")
+            << "CREATE TABLE Odd (Number INTEGER PRIMARY KEY, Name VARCHAR(40), Heat SMALLINT, "
+               "Note TEXT) WITHOUT ROWID; INSERT INTO Odd SELECT * FROM Items WHERE Number <= 103;";
+    }
+    void unkeyedTablesOpenReadOnly() {
+        QFETCH(QString, create);
+        catalogue = std::make_unique<SqliteCatalogue>();
+        catalogue->otherRuns(create);
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Odd")});
+        set.open();
+        QCOMPARE(set.recordCount(), 103);
+        QVERIFY(!set.canModify());
+        set.last();
+        QCOMPARE(set.fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item103"));
+        QCOMPARE(failureOf([&] { set.edit(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+    }
+
+    // Clicking a row below an untouched new row: the new row is dropped and the row clicked
+    // (not the one below it) becomes current.
+    void clickBelowAnUntouchedNewRow() {
+        catalogue = std::make_unique<SqliteCatalogue>();
+        auto set = openItems();
+        set->setRecNo(3);
+        set->insert();
+        set->setRecNo(6); // the grid shows item6 in row 6: item1..item3, the new row, item4..
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->recordCount(), SharedCatalogue::rows);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item6"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSharedCatalogue)
