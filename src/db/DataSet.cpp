@@ -341,6 +341,10 @@ void DataSet::post() {
                 m_read = *conflict.stored();
             else
                 m_rowGone = true;
+            relockAfterFailedWrite();
+            throw;
+        } catch (const DatabaseError &) {
+            relockAfterFailedWrite();
             throw;
         }
     } else {
@@ -353,6 +357,18 @@ void DataSet::post() {
     m_buffer = std::move(stored);
     announce(Notice::Editing);
     announce(Notice::Changed);
+}
+
+void DataSet::relockAfterFailedWrite() {
+    // The failed write ended the edit's transaction and with it any row lock; the edit
+    // goes on, so it takes the lock again where it can.
+    if (m_state != DataSetState::Edit || m_rowGone)
+        return;
+    try {
+        m_rows->lockRow(m_current);
+    } catch (const DatabaseError &) {
+        // Post checks the stored row anyway.
+    }
 }
 
 void DataSet::cancel() {

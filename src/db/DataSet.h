@@ -125,6 +125,7 @@ private:
     void dropPending();
     void beginEditState(DataSetState state);
     std::vector<bool> columnsToWrite() const;
+    void relockAfterFailedWrite();
 
     QString m_databaseName;
     QStringList m_sql;
