@@ -259,6 +259,25 @@ private slots:
         QVERIFY(set->bookmark().toLongLong() > SharedCatalogue::rows);
     }
 
+    // Cancel after Post found the row deleted: the row leaves the result, the next row shows.
+    void cancelDropsARowDeletedMeanwhile_data() { keysAreNeverReused_data(); }
+    void cancelDropsARowDeletedMeanwhile() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(5);
+        set->edit();
+        set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("77"));
+        catalogue->otherRuns(QStringLiteral("DELETE FROM Items WHERE Number = 6;"));
+        QVERIFY(!failureOf([&] { set->post(); }).isEmpty());
+        set->cancel();
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->recordCount(), SharedCatalogue::rows - 1);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item7"));
+        QCOMPARE(catalogue->otherRuns(QStringLiteral("SELECT COUNT(*) FROM Items;")),
+                 QString::number(SharedCatalogue::rows - 1));
+    }
+
     // A Delete of a row another program deleted already is not a success.
     void deleteOfAGoneRowFails_data() { keysAreNeverReused_data(); }
     void deleteOfAGoneRowFails() {
