@@ -381,6 +381,38 @@ private slots:
                  QStringLiteral("Cannot modify a read-only dataset"));
     }
 
+    // The embedded engine's row key: the rowid or the column that names it; none where a
+    // row has no stable rowid.
+    void sqliteKeyDiscovery_data() {
+        QTest::addColumn<QString>("create");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("INTEGER PRIMARY KEY names the rowid")
+            << "CREATE TABLE T (Id INTEGER PRIMARY KEY, A TEXT);"
+            << "Id";
+        QTest::newRow("INT PRIMARY KEY does not") << "CREATE TABLE T (Id INT PRIMARY KEY, A TEXT);"
+                                                  << "rowid";
+        QTest::newRow("composite key")
+            << "CREATE TABLE T (A INTEGER, B INTEGER, PRIMARY KEY (A, B));"
+            << "rowid";
+        QTest::newRow("no key") << "CREATE TABLE T (A TEXT);"
+                                << "rowid";
+        QTest::newRow("view") << "CREATE VIEW T AS SELECT * FROM Items;"
+                              << "";
+        QTest::newRow("without rowid")
+            << "CREATE TABLE T (Id INTEGER PRIMARY KEY, A TEXT) without rowid;"
+            << "";
+        QTest::newRow("letter case of the name") << "CREATE TABLE t (Id INTEGER PRIMARY KEY);"
+                                                 << "Id";
+    }
+    void sqliteKeyDiscovery() {
+        QFETCH(QString, create);
+        QFETCH(QString, key);
+        catalogue = std::make_unique<SqliteCatalogue>();
+        catalogue->otherRuns(create);
+        const QSqlDatabase db = db::AliasRegistry::database(catalogue->alias());
+        QCOMPARE(db::Dialect::of(db).keyColumn(db, QStringLiteral("T")), key);
+    }
+
     // Clicking a row below an untouched new row: the new row is dropped and the row clicked
     // (not the one below it) becomes current.
     void clickBelowAnUntouchedNewRow() {
