@@ -241,6 +241,24 @@ private slots:
         QCOMPARE(stored(QStringLiteral("Note"), 129), QStringLiteral("after"));
     }
 
+    // An Open that fails leaves the dataset closed, without fields or rows.
+    void failedOpenStaysClosed_data() { keysAreNeverReused_data(); }
+    void failedOpenStaysClosed() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        db::AliasRegistry::database(catalogue->alias()); // connected before the lock
+        catalogue->otherLocksAll();
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Items")});
+        QVERIFY(failureOf([&] { set.open(); }).contains(QLatin1String("lock")));
+        QCOMPARE(set.state(), DataSetState::Inactive);
+        QCOMPARE(set.fieldCount(), 0);
+        QCOMPARE(set.recordCount(), 0);
+        catalogue->otherReleases();
+        set.open();
+        QCOMPARE(set.recordCount(), SharedCatalogue::rows);
+    }
+
     // Writing keys: the engine numbers new rows and never gives a deleted row's key again.
     void keysAreNeverReused_data() {
         QTest::addColumn<QString>("engine");
@@ -411,6 +429,13 @@ private slots:
         catalogue->otherRuns(create);
         const QSqlDatabase db = db::AliasRegistry::database(catalogue->alias());
         QCOMPARE(db::Dialect::of(db).keyColumn(db, QStringLiteral("T")), key);
+    }
+
+    void missingTableIsNamed() {
+        catalogue = std::make_unique<SqliteCatalogue>();
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Nowhere")});
+        QCOMPARE(failureOf([&] { set.open(); }), QStringLiteral("Table does not exist: Nowhere"));
     }
 
     // Clicking a row below an untouched new row: the new row is dropped and the row clicked

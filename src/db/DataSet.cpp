@@ -71,8 +71,11 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
     QString where;
     QString key;
     const Dialect &dialect = Dialect::of(db);
-    if (parseSimpleSelect(text, &table, &where))
+    if (parseSimpleSelect(text, &table, &where)) {
+        if (!dialect.tableExists(db, table))
+            throw DatabaseError(QStringLiteral("Table does not exist: ") + table);
         key = dialect.keyColumn(db, table);
+    }
     std::unique_ptr<RowStore> store;
     if (!key.isEmpty()) {
         KeyedRowStore::Source source{db,    &dialect,   table,         key,
