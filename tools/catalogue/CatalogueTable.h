@@ -5,10 +5,13 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 namespace catalogue {
+
+class PostgresCopy;
 
 // A failure of the tool's work; the message is what the user reads.
 class CatalogueError : public std::runtime_error {
@@ -68,6 +71,7 @@ QString canonicalColumnName(const QString &stored);
 class RowWriter {
 public:
     RowWriter(CatalogueTable &table, const QStringList &columns, const QString &originName);
+    ~RowWriter();
     void add(const QVariantList &values, qint64 origin);
     void flush();
     qint64 written() const { return m_written; }
@@ -83,8 +87,9 @@ private:
     QVariantList m_pending;
     QList<qint64> m_origins;
     qint64 m_written = 0;
-    std::optional<QSqlQuery> m_batch;  // a whole batch, prepared once
-    std::optional<QSqlQuery> m_single; // one row, for finding a refused one
+    std::optional<QSqlQuery> m_batch;     // a whole batch, prepared once
+    std::optional<QSqlQuery> m_single;    // one row, for finding a refused one
+    std::unique_ptr<PostgresCopy> m_copy; // the bulk path, where the engine has one
     int m_batchRows;
 };
 
