@@ -89,8 +89,8 @@ private:
     qint64 m_written = 0;
     std::optional<QSqlQuery> m_batch;     // a whole batch, prepared once
     std::optional<QSqlQuery> m_single;    // one row, for finding a refused one
-    std::unique_ptr<PostgresCopy> m_copy; // the bulk path, where the engine has one
     int m_batchRows;
+    std::unique_ptr<PostgresCopy> m_copy; // the bulk path, where the engine has one
 };
 
 } // namespace catalogue
