@@ -1,3 +1,4 @@
 korvandel_add_test(NAME tst_dataset SOURCES tst_dataset.cpp LIBS korvandel_db LABELS db)
 korvandel_add_test(NAME tst_field SOURCES tst_field.cpp LIBS korvandel_db LABELS db)
 korvandel_add_test(NAME tst_aliasregistry SOURCES tst_aliasregistry.cpp LIBS korvandel_db LABELS db)
+korvandel_add_test(NAME tst_sharedcatalogue SOURCES tst_sharedcatalogue.cpp LIBS korvandel_db LABELS db)

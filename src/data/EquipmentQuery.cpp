@@ -3,6 +3,7 @@
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
+#include "db/Dialect.h"
 
 namespace data {
 
@@ -19,6 +20,8 @@ void configureEquipmentQuery(db::DataSet &query, bool live) {
     query.setSql(equipmentQueryText());
     query.setParameters({});
     query.setRequestLive(live);
+    // The Smoke type box shows the column where the table has one; older tables lack it.
+    query.setOptionalFields({QStringLiteral("Smoke")});
 }
 
 QString trimSearchText(const QString &typed) {
@@ -32,21 +35,23 @@ QString trimSearchText(const QString &typed) {
 }
 
 void searchEquipment(db::DataSet &query, const QString &trimmedText) {
-    query.close();
     QStringList text = equipmentQueryText();
     QVariantList parameters;
     if (!trimmedText.isEmpty()) {
-        text << QStringLiteral("WHERE Name LIKE (?) OR Abbrev LIKE (?)");
+        const db::Dialect &dialect =
+            db::Dialect::of(db::AliasRegistry::database(query.databaseName()));
+        text << QStringLiteral("WHERE %1 OR %2")
+                    .arg(dialect.caseBlindLike(QStringLiteral("Name")),
+                         dialect.caseBlindLike(QStringLiteral("Abbrev")));
         const QString pattern = QLatin1Char('%') + trimmedText + QLatin1Char('%');
         parameters << pattern << pattern;
     }
-    query.setSql(text);
-    query.setParameters(parameters);
-    query.open();
+    query.requery(text, parameters);
 }
 
 void registerEquipmentDatabase() {
-    db::AliasRegistry::setDefaultSchema(equipmentAlias(), equipmentSchemaSql());
+    db::AliasRegistry::setDefaultSchema(
+        equipmentAlias(), [](const db::Dialect &dialect) { return equipmentSchemaSql(dialect); });
 }
 
 } // namespace data

@@ -21,9 +21,10 @@ void configureEquipmentQuery(db::DataSet &query, bool live);
 // both ends. The caller writes it back into the search box before searching.
 QString trimSearchText(const QString &typed);
 
-// Closes the query (dropping a pending row), rebuilds its text for the trimmed search text
-// and opens it again. A non-empty text narrows the rows to those whose Name or Abbrev
-// contains it; the text is bound as a parameter, never spliced into the statement, so
+// Opens the query again with its text rebuilt for the trimmed search text, closing the old
+// result (dropping a pending row) only once the new one could be read. A non-empty text narrows the
+// rows to those whose Name or Abbrev contains it; the text is bound as a parameter, never spliced
+// into the statement, so
 // "%" and "_" keep their pattern meaning and nothing typed can change stored data.
 void searchEquipment(db::DataSet &query, const QString &trimmedText);
 

@@ -2,16 +2,19 @@
 
 #include <QString>
 
-namespace data {
+namespace db {
+class Dialect;
+}
 
-// SQL dialects whose CREATE TABLE differs: only the automatic numbering of Number does.
-enum class SqlDialect { SQLite, PostgreSQL };
+namespace data {
 
 // The CREATE TABLE statement of the Equipment table, written from the column table so
 // that the schema and the editor cannot disagree on a column's name, order or type.
 // Code carries a UNIQUE constraint: other rows refer to an item by its code.
-// Number is filled by the database (the editor never writes it): SQLite numbers an
-// INTEGER PRIMARY KEY by itself, PostgreSQL needs it declared as an identity column.
-QString equipmentSchemaSql(SqlDialect dialect = SqlDialect::SQLite);
+// Number is filled by the database (the editor never writes it) and never given twice,
+// so a deleted row's number cannot come back and point a bookmark or an edit at
+// another item.
+QString equipmentSchemaSql(const db::Dialect &dialect);
+QString equipmentSchemaSql(); // for the embedded engine
 
 } // namespace data

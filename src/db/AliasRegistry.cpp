@@ -1,6 +1,7 @@
 #include "db/AliasRegistry.h"
 
 #include "db/DatabaseError.h"
+#include "db/Dialect.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,9 +19,15 @@ namespace {
 constexpr int unknownDriverError = 0x2101;
 constexpr int driverNotLoadedError = 0x2102;
 
-QHash<QString, QString> &defaultSchemas() {
-    static QHash<QString, QString> schemas;
+QHash<QString, AliasRegistry::SchemaScript> &defaultSchemas() {
+    static QHash<QString, AliasRegistry::SchemaScript> schemas;
     return schemas;
+}
+
+// The timeouts each open alias was configured with, kept for reopening it.
+QHash<QString, ConnectionTimeouts> &aliasTimeouts() {
+    static QHash<QString, ConnectionTimeouts> timeouts;
+    return timeouts;
 }
 
 QString &configOverride() {
@@ -53,24 +60,37 @@ QSqlDatabase addConnection(const QString &alias, const QString &driver) {
     return db;
 }
 
-void openOrThrow(QSqlDatabase &db, const QString &alias) {
-    if (!db.open()) {
-        const QString reason = db.lastError().text().trimmed();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(alias);
-        throw DatabaseError(QStringLiteral("Cannot open database '%1': %2").arg(alias, reason));
+void openOrThrow(QSqlDatabase &db, const QString &alias, const ConnectionTimeouts &timeouts) {
+    aliasTimeouts().insert(alias, timeouts);
+    const Dialect &dialect = Dialect::of(db);
+    db.setConnectOptions(dialect.connectOptions(timeouts));
+    if (db.open()) {
+        try {
+            dialect.startSession(db, timeouts);
+            return;
+        } catch (const DatabaseError &) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(alias);
+            throw;
+        }
     }
-    if (db.driverName() == QLatin1String("QSQLITE")) {
-        // Rollback journal, not a write-ahead log: a log keeps a lock on the database for
-        // as long as the connection lives, and Linux drops a process's locks on a file as
-        // soon as any other descriptor of it is closed in the same process (a file dialog
-        // looking into the working directory does exactly that). Another program would
-        // then delete the log with every post written since. The rollback journal holds
-        // locks only inside a statement, so nothing else in the editor can lose a row.
-        QSqlQuery pragma(db);
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-        pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-    }
+    const QString reason = db.lastError().text().trimmed();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(alias);
+    throw DatabaseError(QStringLiteral("Cannot open database '%1': %2").arg(alias, reason));
+}
+
+// Timeouts of a configured alias, in seconds in the file.
+ConnectionTimeouts timeoutsOf(const QSettings &settings) {
+    ConnectionTimeouts timeouts;
+    timeouts.connectSeconds =
+        settings.value(QStringLiteral("ConnectTimeout"), timeouts.connectSeconds).toInt();
+    timeouts.lockMilliseconds =
+        qRound(settings.value(QStringLiteral("LockTimeout"), timeouts.lockMilliseconds / 1000.0)
+                   .toDouble() *
+               1000);
+    return timeouts;
 }
 
 // Splits a script at the semicolons that end statements (not those inside quotes);
@@ -118,8 +138,12 @@ void AliasRegistry::setConfigFile(const QString &path) {
     configOverride() = path;
 }
 
-void AliasRegistry::setDefaultSchema(const QString &alias, const QString &script) {
+void AliasRegistry::setDefaultSchema(const QString &alias, const SchemaScript &script) {
     defaultSchemas().insert(alias.toLower(), script);
+}
+
+void AliasRegistry::setDefaultSchema(const QString &alias, const QString &script) {
+    setDefaultSchema(alias, [script](const Dialect &) { return script; });
 }
 
 QSqlDatabase AliasRegistry::database(const QString &alias) {
@@ -127,7 +151,7 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
         QSqlDatabase db = QSqlDatabase::database(alias, false);
         if (db.isOpen())
             return db;
-        openOrThrow(db, alias);
+        openOrThrow(db, alias, aliasTimeouts().value(alias));
         return db;
     }
 
@@ -156,21 +180,23 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
             db.setUserName(settings.value(QStringLiteral("User")).toString());
             db.setPassword(settings.value(QStringLiteral("Password")).toString());
         }
-        openOrThrow(db, alias);
+        openOrThrow(db, alias, timeoutsOf(settings));
         return db;
     }
 
-    // The embedded default: <alias>.sqlite in the working directory.
+    // The embedded default: <alias>.sqlite in the working directory. An empty file (a
+    // first start that was cut short) is given the schema like a missing one.
     const QString path = alias + QStringLiteral(".sqlite");
-    const bool existed = QFileInfo::exists(path);
+    const QFileInfo file(path);
+    const bool existed = file.exists() && file.size() > 0;
     QSqlDatabase db = addConnection(alias, QStringLiteral("QSQLITE"));
     db.setDatabaseName(path);
-    openOrThrow(db, alias);
+    openOrThrow(db, alias, ConnectionTimeouts());
     if (!existed) {
-        const QString schema = defaultSchemas().value(alias.toLower());
+        const SchemaScript schema = defaultSchemas().value(alias.toLower());
         try {
-            if (!schema.isEmpty())
-                runScript(db, schema);
+            if (schema)
+                runScript(db, schema(Dialect::of(db)));
         } catch (...) {
             db.close();
             db = QSqlDatabase();

@@ -2,8 +2,11 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 namespace db {
+
+class Dialect;
 
 // Resolves a database alias to a Qt SQL connection.
 //
@@ -13,6 +16,8 @@ namespace db {
 //   Driver=SQLITE            ; or PSQL
 //   Path=catalogue.sqlite    ; SQLite file, relative to the working directory
 //   Host=..., Port=..., Database=..., User=..., Password=...   ; PSQL
+//   ConnectTimeout=10        ; seconds to reach a server
+//   LockTimeout=5            ; seconds to wait for a row or file another program holds
 // An alias without configuration resolves to the embedded default: the SQLite file
 // "<alias>.sqlite" in the working directory, created with the alias's default schema
 // when it does not exist yet.
@@ -23,7 +28,10 @@ public:
     // Closes and forgets every connection (tests, end of program).
     static void closeAll();
 
-    // SQL script that creates an embedded default database for the alias.
+    // SQL script that creates an embedded default database for the alias, written for the
+    // engine of the connection it will run on.
+    using SchemaScript = std::function<QString(const Dialect &)>;
+    static void setDefaultSchema(const QString &alias, const SchemaScript &script);
     static void setDefaultSchema(const QString &alias, const QString &script);
     // Overrides the configuration file (tests); empty restores the user's file.
     static void setConfigFile(const QString &path);

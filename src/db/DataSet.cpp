@@ -3,6 +3,7 @@
 #include "db/AliasRegistry.h"
 #include "db/DataSource.h"
 #include "db/DatabaseError.h"
+#include "db/Dialect.h"
 #include "db/RowStore.h"
 
 #include <algorithm>
@@ -61,51 +62,74 @@ void DataSet::announce(Notice notice, int distance, Field *field) {
 
 // --- open and close ----------------------------------------------------------------------
 
-void DataSet::open() {
-    if (active())
-        return;
+std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
+                                             const QVariantList &parameters) const {
     QSqlDatabase db = AliasRegistry::database(m_databaseName);
     // The engine receives the lines joined with a line break after each.
-    const QString text = m_sql.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    const QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     QString table;
     QString where;
     QString key;
+    const Dialect &dialect = Dialect::of(db);
     if (parseSimpleSelect(text, &table, &where))
-        key = findKeyColumn(db, table);
+        key = dialect.keyColumn(db, table);
+    std::unique_ptr<RowStore> store;
     if (!key.isEmpty()) {
-        KeyedRowStore::Source source{db,           table,         key,        where,
-                                     m_parameters, m_requestLive, m_cacheRows};
-        m_rows = std::make_unique<KeyedRowStore>(std::move(source));
+        KeyedRowStore::Source source{db,    &dialect,   table,         key,
+                                     where, parameters, m_requestLive, m_cacheRows};
+        store = std::make_unique<KeyedRowStore>(std::move(source));
     } else {
-        m_rows = std::make_unique<MaterializedRowStore>(db, text, m_parameters);
+        store = std::make_unique<MaterializedRowStore>(db, text, parameters);
     }
+    checkRequiredFields(store->columns());
+    return store;
+}
+
+void DataSet::adopt(std::unique_ptr<RowStore> store) {
+    // The first row is read before anything changes: an open that fails stays closed.
+    const QVariantList first = store->count() > 0 ? store->row(0) : QVariantList();
+    m_rows = std::move(store);
     m_live = m_requestLive && m_rows->canModify();
     int index = 0;
     for (const ColumnInfo &column : m_rows->columns())
         m_fields.push_back(
             std::make_unique<Field>(this, index++, column.name, column.type, column.size));
-    try {
-        checkRequiredFields();
-    } catch (...) {
-        m_fields.clear();
-        m_rows.reset();
-        throw;
-    }
     m_state = DataSetState::Browse;
     m_modified = false;
+    m_rowGone = false;
     m_current = isEmpty() ? -1 : 0;
     m_bof = true;
     m_eof = isEmpty();
-    loadCurrentRow();
+    m_buffer = isEmpty() ? QVariantList(fieldCount()) : first;
     announce(Notice::Active);
     announce(Notice::Changed);
 }
 
-void DataSet::checkRequiredFields() {
+void DataSet::open() {
+    if (active())
+        return;
+    adopt(openStore(m_sql, m_parameters));
+}
+
+void DataSet::requery(const QStringList &lines, const QVariantList &parameters) {
+    std::unique_ptr<RowStore> store = openStore(lines, parameters);
+    close();
+    m_sql = lines;
+    m_parameters = parameters;
+    adopt(std::move(store));
+}
+
+void DataSet::checkRequiredFields(const std::vector<ColumnInfo> &columns) const {
     for (DataSource *source : m_sources)
         for (DataLink *link : source->links()) {
             const QString name = link->fieldName();
-            if (!name.isEmpty() && !findField(name))
+            if (name.isEmpty() || m_optionalFields.contains(name, Qt::CaseInsensitive))
+                continue;
+            const bool present =
+                std::any_of(columns.begin(), columns.end(), [&name](const ColumnInfo &column) {
+                    return column.name.compare(name, Qt::CaseInsensitive) == 0;
+                });
+            if (!present)
                 throw DatabaseError(QString::fromLatin1(msg::fieldNotFound).arg(name));
         }
 }
@@ -126,13 +150,16 @@ void DataSet::close() {
 }
 
 void DataSet::dropPending() {
-    if (m_state == DataSetState::Insert)
+    if (!isEditing(m_state))
+        return;
+    m_rows->releaseRow();
+    // A row being inserted, or one that another program deleted during the edit, leaves.
+    if (m_state == DataSetState::Insert || m_rowGone)
         m_rows->removeAt(m_current);
-    if (isEditing(m_state)) {
-        m_current = std::min(m_current, recordCount() - 1);
-        m_state = DataSetState::Browse;
-        m_modified = false;
-    }
+    m_current = std::min(m_current, recordCount() - 1);
+    m_state = DataSetState::Browse;
+    m_modified = false;
+    m_rowGone = false;
 }
 
 void DataSet::checkActive() const {
@@ -146,34 +173,37 @@ int DataSet::recordCount() const {
     return m_rows ? m_rows->count() : 0;
 }
 
-void DataSet::loadCurrentRow() {
-    if (m_current >= 0 && m_current < recordCount())
-        m_buffer = m_rows->row(m_current);
-    else
-        m_buffer = QVariantList(fieldCount());
+QVariantList DataSet::readRow(int row) const {
+    if (row >= 0 && row < recordCount())
+        return m_rows->row(row);
+    return QVariantList(fieldCount());
 }
 
-void DataSet::moveTo(int row) {
+void DataSet::loadCurrentRow() {
+    m_buffer = readRow(m_current);
+}
+
+void DataSet::moveTo(int row, bool bof, bool eof) {
+    // The row is read first: a read that fails leaves position and flags as they were.
+    QVariantList values = readRow(row);
     const int distance = row - m_current;
     m_current = row;
-    loadCurrentRow();
+    m_bof = bof;
+    m_eof = eof;
+    m_buffer = std::move(values);
     announce(Notice::Scrolled, distance);
 }
 
 void DataSet::first() {
     checkActive();
     settle();
-    m_bof = true;
-    m_eof = isEmpty();
-    moveTo(isEmpty() ? -1 : 0);
+    moveTo(isEmpty() ? -1 : 0, true, isEmpty());
 }
 
 void DataSet::last() {
     checkActive();
     settle();
-    m_eof = true;
-    m_bof = isEmpty();
-    moveTo(recordCount() - 1);
+    moveTo(recordCount() - 1, isEmpty(), true);
 }
 
 void DataSet::next() {
@@ -188,15 +218,12 @@ int DataSet::moveBy(int n) {
     checkActive();
     settle();
     if (isEmpty()) {
-        m_bof = m_eof = true;
-        moveTo(-1);
+        moveTo(-1, true, true);
         return 0;
     }
     const int target = std::clamp(m_current + n, 0, recordCount() - 1);
     const int moved = target - m_current;
-    m_bof = n < 0 && moved != n;
-    m_eof = n > 0 && moved != n;
-    moveTo(target);
+    moveTo(target, n < 0 && moved != n, n > 0 && moved != n);
     return moved;
 }
 
@@ -204,7 +231,12 @@ void DataSet::setRecNo(int row) {
     checkActive();
     if (row == m_current && !isEditing(m_state))
         return;
+    // Settling may drop an untouched new row above the target, moving the target up.
+    const int pendingAt = m_current;
+    const int countBefore = recordCount();
     settle();
+    if (recordCount() < countBefore && row > pendingAt)
+        --row;
     if (row >= 0 && row < recordCount())
         moveBy(row - m_current);
 }
@@ -221,7 +253,7 @@ void DataSet::settle() {
     if (!isEditing(m_state))
         return;
     takeEditorValues();
-    if (m_modified)
+    if (m_modified || m_rowGone)
         post();
     else
         cancel();
@@ -230,6 +262,7 @@ void DataSet::settle() {
 void DataSet::beginEditState(DataSetState state) {
     m_state = state;
     m_modified = false;
+    m_rowGone = false;
     m_changed.assign(size_t(fieldCount()), false);
     announce(Notice::Editing);
 }
@@ -244,6 +277,7 @@ void DataSet::insert() {
     m_current = at;
     m_bof = m_eof = false;
     m_buffer = QVariantList(fieldCount());
+    m_read.clear();
     beginEditState(DataSetState::Insert);
     announce(Notice::Changed);
 }
@@ -258,21 +292,65 @@ void DataSet::edit() {
     }
     if (!canModify())
         throw DatabaseError(QString::fromLatin1(msg::readOnly));
-    // Start from the row as the table holds it now.
-    m_buffer = m_rows->reread(m_current);
+    // Start from the row as the table holds it now, locked where the engine can; the
+    // values read are what Post checks the stored row against.
+    m_rows->lockRow(m_current);
+    std::optional<QVariantList> stored;
+    try {
+        stored = m_rows->stored(m_current);
+    } catch (...) {
+        m_rows->releaseRow();
+        throw;
+    }
+    if (!stored) {
+        m_rows->releaseRow();
+        throw DatabaseError(QString::fromLatin1(msg::rowGone));
+    }
+    m_buffer = *stored;
+    m_read = std::move(*stored);
     beginEditState(DataSetState::Edit);
     announce(Notice::Record);
+}
+
+std::vector<bool> DataSet::columnsToWrite() const {
+    if (!m_rowGone)
+        return m_changed;
+    // The row is stored anew: every value it holds.
+    std::vector<bool> columns(m_changed.size());
+    for (size_t c = 0; c < columns.size(); ++c)
+        columns[c] = !m_buffer.at(qsizetype(c)).isNull();
+    return columns;
 }
 
 void DataSet::post() {
     if (!isEditing(m_state))
         throw DatabaseError(QString::fromLatin1(msg::notEditing));
     takeEditorValues();
-    if (m_state == DataSetState::Insert || m_modified)
-        m_rows->write(m_current, m_buffer, m_changed);
+    QVariantList stored;
+    if (m_state == DataSetState::Insert || m_modified || m_rowGone) {
+        const std::vector<bool> columns = columnsToWrite();
+        const RowWrite write{m_buffer, columns,
+                             m_state == DataSetState::Edit && !m_rowGone ? &m_read : nullptr,
+                             m_rowGone};
+        try {
+            stored = m_rows->write(m_current, write);
+        } catch (const RowConflict &conflict) {
+            // The edit goes on with the user's values. A changed row becomes what the next
+            // Post is checked against, so that Post stores the user's values knowingly.
+            if (conflict.stored())
+                m_read = *conflict.stored();
+            else
+                m_rowGone = true;
+            throw;
+        }
+    } else {
+        m_rows->releaseRow();
+        stored = readRow(m_current);
+    }
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_buffer = m_rows->reread(m_current);
+    m_rowGone = false;
+    m_buffer = std::move(stored);
     announce(Notice::Editing);
     announce(Notice::Changed);
 }
@@ -285,7 +363,15 @@ void DataSet::cancel() {
         m_current = -1;
         m_bof = m_eof = true;
     }
-    loadCurrentRow();
+    try {
+        loadCurrentRow();
+    } catch (const DatabaseError &) {
+        // Cancel always ends the edit; a row that cannot be read now shows empty.
+        m_buffer = QVariantList(fieldCount());
+        announce(Notice::Editing);
+        announce(Notice::Changed);
+        throw;
+    }
     announce(Notice::Editing);
     announce(Notice::Changed);
 }
@@ -300,12 +386,18 @@ void DataSet::deleteRecord() {
         throw DatabaseError(QString::fromLatin1(msg::empty));
     if (!canModify())
         throw DatabaseError(QString::fromLatin1(msg::readOnly));
+    m_rows->releaseRow();
     m_rows->deleteRow(m_current);
     m_state = DataSetState::Browse;
     m_modified = false;
+    m_rowGone = false;
     m_current = std::min(m_current, recordCount() - 1);
     m_bof = m_eof = isEmpty();
-    loadCurrentRow();
+    try {
+        loadCurrentRow();
+    } catch (const DatabaseError &) {
+        m_buffer = QVariantList(fieldCount());
+    }
     announce(Notice::Editing);
     announce(Notice::Changed);
 }
@@ -313,13 +405,17 @@ void DataSet::deleteRecord() {
 void DataSet::refresh() {
     checkActive();
     settle();
+    // The new result and its current row are read before anything changes.
+    std::unique_ptr<RowStore> store = m_rows->reloaded();
     const QVariant key = bookmark();
-    m_rows->reload();
-    const int found = key.isNull() ? -1 : m_rows->indexOfKey(key);
-    m_current = found >= 0 ? found : std::min(std::max(m_current, 0), recordCount() - 1);
+    const int found = key.isNull() ? -1 : store->indexOfKey(key);
+    const int current = found >= 0 ? found : std::min(std::max(m_current, 0), store->count() - 1);
+    QVariantList values = current >= 0 ? store->row(current) : QVariantList(fieldCount());
+    m_rows = std::move(store);
+    m_current = current;
     m_bof = m_current <= 0;
     m_eof = isEmpty();
-    loadCurrentRow();
+    m_buffer = std::move(values);
     announce(Notice::Changed);
 }
 
@@ -339,8 +435,7 @@ void DataSet::gotoBookmark(const QVariant &bookmark) {
     const int index = m_rows->indexOfKey(bookmark);
     if (index < 0)
         throw DatabaseError(QStringLiteral("The bookmarked row is not in the current result"));
-    m_bof = m_eof = false;
-    moveTo(index);
+    moveTo(index, false, false);
 }
 
 Field *DataSet::findField(const QString &name) const {

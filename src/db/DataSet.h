@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/DataSetState.h"
+#include "db/Dialect.h"
 #include "db/Field.h"
 
 #include <QStringList>
@@ -46,6 +47,13 @@ public:
 
     void open();
     void close();
+    // Opens the result of another query text in place of the current one. The new result is
+    // read before the current one is closed (dropping a pending row): when it fails, the
+    // dataset stays exactly as it was.
+    void requery(const QStringList &lines, const QVariantList &parameters);
+    // Columns that data-aware controls may name although the table lacks them: the open
+    // does not fail, the control shows nothing.
+    void setOptionalFields(const QStringList &names) { m_optionalFields = names; }
     bool active() const { return m_state != DataSetState::Inactive; }
     DataSetState state() const { return m_state; }
 
@@ -104,14 +112,19 @@ private:
 
     enum class Notice { Active, Changed, Scrolled, Record, Editing };
     void announce(Notice notice, int distance = 0, Field *field = nullptr);
+    std::unique_ptr<RowStore> openStore(const QStringList &lines,
+                                        const QVariantList &parameters) const;
+    void adopt(std::unique_ptr<RowStore> store);
     void takeEditorValues();
     void settle();
     void checkActive() const;
-    void checkRequiredFields();
-    void moveTo(int row);
+    void checkRequiredFields(const std::vector<ColumnInfo> &columns) const;
+    void moveTo(int row, bool bof, bool eof);
+    QVariantList readRow(int row) const;
     void loadCurrentRow();
     void dropPending();
     void beginEditState(DataSetState state);
+    std::vector<bool> columnsToWrite() const;
 
     QString m_databaseName;
     QStringList m_sql;
@@ -128,7 +141,10 @@ private:
     std::vector<std::unique_ptr<Field>> m_fields;
     std::unique_ptr<RowStore> m_rows;
     QVariantList m_buffer;       // the current row, or the row being edited
+    QVariantList m_read;         // the stored row as the edit read it (checked at Post)
     std::vector<bool> m_changed; // columns changed since edit or insert began
+    bool m_rowGone = false;      // Post found the edited row deleted by another program
+    QStringList m_optionalFields;
     std::vector<DataSource *> m_sources;
     int m_cacheRows = 4096;
 };

@@ -105,7 +105,13 @@ QVariant Field::convertText(const QString &text) const {
     case FieldType::String:
         break;
     }
-    return QVariant(m_size > 0 ? text.left(m_size) : text);
+    if (m_size <= 0 || text.size() <= m_size)
+        return QVariant(text);
+    // Cut between characters: a character made of two UTF-16 units is kept whole or dropped.
+    qsizetype end = m_size;
+    if (text.at(end - 1).isHighSurrogate())
+        --end;
+    return QVariant(text.left(end));
 }
 
 void Field::setAsString(const QString &text) {

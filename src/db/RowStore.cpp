@@ -3,10 +3,7 @@
 #include "db/DatabaseError.h"
 
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
-#include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
@@ -18,11 +15,6 @@ namespace {
 
 constexpr qint64 placeholderKey = std::numeric_limits<qint64>::min();
 
-QString errorText(const QSqlError &error) {
-    const QString database = error.databaseText().trimmed();
-    return database.isEmpty() ? error.text().trimmed() : database;
-}
-
 [[noreturn]] void fail(const QString &what, const QSqlError &error) {
     throw DatabaseError(what + QStringLiteral(": ") + errorText(error));
 }
@@ -30,36 +22,6 @@ QString errorText(const QSqlError &error) {
 void bindAll(QSqlQuery &query, const QVariantList &values) {
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
-}
-
-ColumnInfo columnFromSqlField(const QSqlField &field) {
-    ColumnInfo info{field.name(), FieldType::String, 0};
-    switch (field.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        info.type = FieldType::Integer;
-        break;
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        info.type = FieldType::SmallInt;
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        info.type = FieldType::Float;
-        break;
-    case QMetaType::Bool:
-        info.type = FieldType::Boolean;
-        break;
-    default:
-        info.size = field.length() > 0 ? field.length() : 0;
-    }
-    return info;
-}
-
-bool isSqlite(const QSqlDatabase &db) {
-    return db.driverName().startsWith(QLatin1String("QSQLITE"));
 }
 
 } // namespace
@@ -77,53 +39,6 @@ bool parseSimpleSelect(const QString &sql, QString *table, QString *where) {
     return true;
 }
 
-ColumnInfo columnFromDeclaredType(const QString &name, const QString &declaredType) {
-    const QString type = declaredType.toUpper();
-    ColumnInfo info{name, FieldType::String, 0};
-    if (type.contains(QLatin1String("BOOL")))
-        info.type = FieldType::Boolean;
-    else if (type.contains(QLatin1String("SMALLINT")) || type.contains(QLatin1String("TINYINT")))
-        info.type = FieldType::SmallInt;
-    else if (type.contains(QLatin1String("INT")))
-        info.type = FieldType::Integer;
-    else if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
-             type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("NUMERIC")) ||
-             type.contains(QLatin1String("DECIMAL")))
-        info.type = FieldType::Float;
-    else {
-        static const QRegularExpression length(QStringLiteral(R"(\(\s*(\d+)\s*\))"));
-        const QRegularExpressionMatch match = length.match(type);
-        if (match.hasMatch())
-            info.size = match.captured(1).toInt();
-    }
-    return info;
-}
-
-QString findKeyColumn(const QSqlDatabase &db, const QString &table) {
-    if (isSqlite(db)) {
-        QSqlQuery info(db);
-        QStringList primary;
-        QString primaryType;
-        if (info.exec(QStringLiteral("PRAGMA table_info(%1)")
-                          .arg(db.driver()->escapeIdentifier(table, QSqlDriver::TableName)))) {
-            while (info.next()) {
-                if (info.value(5).toInt() > 0) {
-                    primary << info.value(1).toString();
-                    primaryType = info.value(2).toString();
-                }
-            }
-        }
-        if (primary.size() == 1 &&
-            primaryType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
-            return primary.front();
-        return QStringLiteral("rowid");
-    }
-    const QSqlIndex primary = db.primaryIndex(table);
-    if (primary.count() == 1 && columnFromSqlField(primary.field(0)).type == FieldType::Integer)
-        return primary.fieldName(0);
-    return {};
-}
-
 // ---------------------------------------------------------------------------------------
 void RowStore::insertPlaceholder(int) {
     throw DatabaseError(QString::fromLatin1(msg::readOnly));
@@ -131,30 +46,21 @@ void RowStore::insertPlaceholder(int) {
 void RowStore::removeAt(int) {
     throw DatabaseError(QString::fromLatin1(msg::readOnly));
 }
-void RowStore::write(int, const QVariantList &, const std::vector<bool> &) {
+QVariantList RowStore::write(int, const RowWrite &) {
     throw DatabaseError(QString::fromLatin1(msg::readOnly));
 }
 void RowStore::deleteRow(int) {
     throw DatabaseError(QString::fromLatin1(msg::readOnly));
 }
-QVariantList RowStore::reread(int index) {
+std::optional<QVariantList> RowStore::stored(int index) {
     return row(index);
 }
+void RowStore::lockRow(int) {}
 
 // ---------------------------------------------------------------------------------------
 MaterializedRowStore::MaterializedRowStore(QSqlDatabase db, const QString &sql,
                                            const QVariantList &parameters)
     : m_db(std::move(db)), m_sql(sql), m_parameters(parameters) {
-    reload();
-}
-
-int MaterializedRowStore::indexOfKey(const QVariant &key) const {
-    bool ok = false;
-    const int index = key.toInt(&ok);
-    return ok && index >= 0 && index < count() ? index : -1;
-}
-
-void MaterializedRowStore::reload() {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.prepare(m_sql))
@@ -163,10 +69,8 @@ void MaterializedRowStore::reload() {
     if (!query.exec())
         fail(QStringLiteral("Query failed"), query.lastError());
     const QSqlRecord record = query.record();
-    m_columns.clear();
     for (int i = 0; i < record.count(); ++i)
         m_columns.push_back(columnFromSqlField(record.field(i)));
-    m_rows.clear();
     while (query.next()) {
         QVariantList values;
         values.reserve(record.count());
@@ -174,43 +78,56 @@ void MaterializedRowStore::reload() {
             values.append(query.value(i));
         m_rows.push_back(std::move(values));
     }
+    if (query.lastError().isValid())
+        fail(QStringLiteral("Query failed"), query.lastError());
+}
+
+int MaterializedRowStore::indexOfKey(const QVariant &key) const {
+    bool ok = false;
+    const int index = key.toInt(&ok);
+    return ok && index >= 0 && index < count() ? index : -1;
+}
+
+std::unique_ptr<RowStore> MaterializedRowStore::reloaded() const {
+    return std::make_unique<MaterializedRowStore>(m_db, m_sql, m_parameters);
 }
 
 // ---------------------------------------------------------------------------------------
 KeyedRowStore::KeyedRowStore(Source source) : m_source(std::move(source)) {
     readColumns();
-    reload();
+    m_keys = readKeys();
+    m_writable = m_source.live &&
+                 m_source.dialect->canWrite(m_source.db, m_source.table, m_source.keyColumn);
+}
+
+KeyedRowStore::KeyedRowStore(const KeyedRowStore &other, std::vector<qint64> keys)
+    : m_source(other.m_source), m_columns(other.m_columns), m_keyField(other.m_keyField),
+      m_writable(other.m_writable), m_keys(std::move(keys)), m_emptyRow(other.m_emptyRow) {}
+
+KeyedRowStore::~KeyedRowStore() {
+    releaseRow();
+}
+
+std::unique_ptr<RowStore> KeyedRowStore::reloaded() const {
+    return std::unique_ptr<RowStore>(new KeyedRowStore(*this, readKeys()));
 }
 
 QString KeyedRowStore::quoted(const QString &identifier) const {
-    if (identifier.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0)
-        return identifier;
-    return m_source.db.driver()->escapeIdentifier(identifier, QSqlDriver::FieldName);
+    return m_source.dialect->quoted(identifier);
 }
 
 void KeyedRowStore::readColumns() {
-    m_columns.clear();
-    if (isSqlite(m_source.db)) {
-        // Declared types carry the text lengths and the small-integer ranges.
-        QSqlQuery info(m_source.db);
-        if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_source.table))))
-            fail(QStringLiteral("Cannot read table ") + m_source.table, info.lastError());
-        while (info.next())
-            m_columns.push_back(
-                columnFromDeclaredType(info.value(1).toString(), info.value(2).toString()));
-    } else {
-        const QSqlRecord record = m_source.db.record(m_source.table);
-        for (int i = 0; i < record.count(); ++i)
-            m_columns.push_back(columnFromSqlField(record.field(i)));
-    }
+    m_columns = m_source.dialect->columns(m_source.db, m_source.table);
     if (m_columns.empty())
         throw DatabaseError(QStringLiteral("Table does not exist: ") + m_source.table);
+    m_keyField = -1;
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].name.compare(m_source.keyColumn, Qt::CaseInsensitive) == 0)
+            m_keyField = int(c);
     m_emptyRow = QVariantList(qsizetype(m_columns.size()));
 }
 
-void KeyedRowStore::reload() {
-    invalidate();
-    m_keys.clear();
+std::vector<qint64> KeyedRowStore::readKeys() const {
     QString text =
         QStringLiteral("SELECT %1 FROM %2").arg(quoted(m_source.keyColumn), quoted(m_source.table));
     if (!m_source.where.isEmpty())
@@ -223,9 +140,13 @@ void KeyedRowStore::reload() {
     bindAll(query, m_source.parameters);
     if (!query.exec())
         fail(QStringLiteral("Query failed"), query.lastError());
+    std::vector<qint64> keys;
     while (query.next())
-        m_keys.push_back(query.value(0).toLongLong());
-    m_keysSorted = true;
+        keys.push_back(query.value(0).toLongLong());
+    // A step that fails ends the loop like the last row would.
+    if (query.lastError().isValid())
+        fail(QStringLiteral("Query failed"), query.lastError());
+    return keys;
 }
 
 QVariant KeyedRowStore::key(int index) const {
@@ -264,23 +185,41 @@ KeyedRowStore::Window &KeyedRowStore::window(int windowIndex) {
         m_lru.splice(m_lru.begin(), m_lru, found->second.second);
         return found->second.first;
     }
+    const int first = windowIndex * WindowRows;
+    Window rows;
+    fetchInto(rows, first, std::min(WindowRows, count() - first));
     const int maxWindows = std::max(2, m_source.cacheRows / WindowRows);
     while (int(m_cache.size()) >= maxWindows) {
         m_cache.erase(m_lru.back());
         m_lru.pop_back();
     }
-    const int first = windowIndex * WindowRows;
-    Window rows;
-    fetchInto(rows, first, std::min(WindowRows, count() - first));
     m_lru.push_front(windowIndex);
     auto inserted = m_cache.emplace(windowIndex, std::make_pair(std::move(rows), m_lru.begin()));
     return inserted.first->second.first;
 }
 
 void KeyedRowStore::fetchInto(Window &rows, int firstIndex, int rowCount) {
-    // One statement per window: the keys of the window, padded to a fixed count so the
-    // statement text never changes.
-    const int width = rowCount == 1 ? 1 : WindowRows;
+    std::vector<qint64> keys;
+    for (int i = 0; i < rowCount; ++i)
+        if (const qint64 k = m_keys.at(size_t(firstIndex + i)); k != placeholderKey)
+            keys.push_back(k);
+    std::unordered_map<qint64, QVariantList> byKey = fetchByKey(keys);
+    rows.assign(size_t(rowCount), m_emptyRow);
+    for (int i = 0; i < rowCount; ++i) {
+        auto it = byKey.find(m_keys.at(size_t(firstIndex + i)));
+        if (it != byKey.end())
+            rows[size_t(i)] = std::move(it->second);
+    }
+}
+
+std::unordered_map<qint64, QVariantList>
+KeyedRowStore::fetchByKey(const std::vector<qint64> &keys) const {
+    std::unordered_map<qint64, QVariantList> byKey;
+    if (keys.empty())
+        return byKey;
+    // One statement text for every window (one for single rows): the keys are padded to a
+    // fixed count by repeating one of them, a value every key column accepts.
+    const int width = keys.size() == 1 ? 1 : std::max(int(keys.size()), WindowRows);
     QStringList marks;
     for (int i = 0; i < width; ++i)
         marks << QStringLiteral("?");
@@ -291,13 +230,10 @@ void KeyedRowStore::fetchInto(Window &rows, int firstIndex, int rowCount) {
             .arg(quoted(m_source.keyColumn), quoted(m_source.table), marks.join(QLatin1Char(',')));
     if (!query.prepare(text))
         fail(QStringLiteral("Cannot read rows"), query.lastError());
-    for (int i = 0; i < width; ++i) {
-        const qint64 k = i < rowCount ? m_keys.at(size_t(firstIndex + i)) : placeholderKey;
-        query.bindValue(i, k);
-    }
+    for (int i = 0; i < width; ++i)
+        query.bindValue(i, keys[std::min(size_t(i), keys.size() - 1)]);
     if (!query.exec())
         fail(QStringLiteral("Cannot read rows"), query.lastError());
-    std::unordered_map<qint64, QVariantList> byKey;
     const int columnCount = int(m_columns.size());
     while (query.next()) {
         QVariantList values;
@@ -306,12 +242,15 @@ void KeyedRowStore::fetchInto(Window &rows, int firstIndex, int rowCount) {
             values.append(query.value(c + 1));
         byKey.emplace(query.value(0).toLongLong(), std::move(values));
     }
-    rows.assign(size_t(rowCount), m_emptyRow);
-    for (int i = 0; i < rowCount; ++i) {
-        auto it = byKey.find(m_keys.at(size_t(firstIndex + i)));
-        if (it != byKey.end())
-            rows[size_t(i)] = std::move(it->second);
-    }
+    if (query.lastError().isValid())
+        fail(QStringLiteral("Cannot read rows"), query.lastError());
+    return byKey;
+}
+
+void KeyedRowStore::keepCached(int index, const QVariantList &values) {
+    auto found = m_cache.find(index / WindowRows);
+    if (found != m_cache.end())
+        found->second.first.at(size_t(index % WindowRows)) = values;
 }
 
 void KeyedRowStore::insertPlaceholder(int index) {
@@ -324,18 +263,165 @@ void KeyedRowStore::removeAt(int index) {
     invalidate();
 }
 
-void KeyedRowStore::write(int index, const QVariantList &values, const std::vector<bool> &changed) {
-    const bool inserting = m_keys.at(size_t(index)) == placeholderKey;
+std::optional<QVariantList> KeyedRowStore::stored(int index) {
+    const qint64 k = m_keys.at(size_t(index));
+    if (k == placeholderKey)
+        return m_emptyRow;
+    auto byKey = fetchByKey({k});
+    auto found = byKey.find(k);
+    if (found == byKey.end())
+        return std::nullopt;
+    keepCached(index, found->second);
+    return std::move(found->second);
+}
+
+void KeyedRowStore::beginTransaction(const QString &what) {
+    if (m_inTransaction)
+        return;
+    QSqlQuery begin(m_source.db);
+    if (!begin.exec(m_source.dialect->beginWriteStatement()))
+        fail(what, begin.lastError());
+    m_inTransaction = true;
+}
+
+void KeyedRowStore::commit(const QString &what) {
+    QSqlQuery commit(m_source.db);
+    const bool ok = commit.exec(QStringLiteral("COMMIT"));
+    m_inTransaction = false;
+    if (!ok) {
+        const QSqlError error = commit.lastError();
+        rollback();
+        fail(what, error);
+    }
+}
+
+void KeyedRowStore::rollback() {
+    QSqlQuery(m_source.db).exec(QStringLiteral("ROLLBACK"));
+    m_inTransaction = false;
+}
+
+void KeyedRowStore::lockRow(int index) {
+    const QString lock = m_source.dialect->rowLockStatement(m_source.table, m_source.keyColumn);
+    const qint64 k = m_keys.at(size_t(index));
+    if (lock.isEmpty() || k == placeholderKey || m_inTransaction)
+        return;
+    const QString what = QStringLiteral("The row could not be locked");
+    beginTransaction(what);
+    QSqlQuery query(m_source.db);
+    bool ok = query.prepare(lock);
+    if (ok) {
+        query.bindValue(0, k);
+        ok = query.exec();
+    }
+    if (!ok) {
+        const QSqlError error = query.lastError();
+        rollback();
+        if (m_source.dialect->isBusy(error))
+            throw DatabaseError(QString::fromLatin1(msg::rowLocked));
+        fail(what, error);
+    }
+}
+
+void KeyedRowStore::releaseRow() {
+    if (m_inTransaction)
+        rollback();
+}
+
+QSqlQuery KeyedRowStore::execWrite(const QString &text, const QVariantList &bound,
+                                   const QString &what, const char *noRowMessage) {
+    QSqlQuery query(m_source.db);
+    bool ok = query.prepare(text);
+    if (ok) {
+        bindAll(query, bound);
+        ok = query.exec();
+    }
+    if (!ok) {
+        const QSqlError error = query.lastError();
+        rollback();
+        fail(what, error);
+    }
+    // A statement that changed no row did not do what the user asked for.
+    if (query.numRowsAffected() != 1) {
+        rollback();
+        throw DatabaseError(QString::fromLatin1(noRowMessage));
+    }
+    return query;
+}
+
+namespace {
+
+bool sameValue(const QVariant &a, const QVariant &b) {
+    const bool aNull = a.isNull() || !a.isValid();
+    const bool bNull = b.isNull() || !b.isValid();
+    if (aNull || bNull)
+        return aNull == bNull;
+    return a == b;
+}
+
+} // namespace
+
+QString KeyedRowStore::conflictMessage(const std::vector<int> &columns,
+                                       const QVariantList &stored) const {
+    QStringList parts;
+    for (int c : columns) {
+        const QVariant value = stored.at(c);
+        const QString text = value.isNull()
+                                 ? QStringLiteral("empty")
+                                 : QLatin1Char('"') +
+                                       Field::displayText(value, m_columns[size_t(c)].type) +
+                                       QLatin1Char('"');
+        parts << QStringLiteral("%1 is now %2").arg(m_columns[size_t(c)].name, text);
+    }
+    return QString::fromLatin1(msg::rowChanged).arg(parts.join(QStringLiteral(", ")));
+}
+
+QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
+    const qint64 key = m_keys.at(size_t(index));
+    const bool inserting = key == placeholderKey || write.asNewRow;
     QStringList names;
     QVariantList bound;
     for (size_t c = 0; c < m_columns.size(); ++c) {
-        if (!changed[c])
+        // A new row gets a new key from the engine, never the one of a row that is gone.
+        if (!write.changed[c] || (inserting && int(c) == m_keyField))
             continue;
         names << quoted(m_columns[c].name);
-        bound << values.at(qsizetype(c));
+        bound << write.values.at(qsizetype(c));
     }
-    if (!inserting && names.isEmpty())
-        return;
+    if (!inserting && names.isEmpty()) {
+        releaseRow();
+        return row(index);
+    }
+    const QString what = QStringLiteral("The row could not be written");
+    beginTransaction(what);
+    std::optional<QVariantList> before;
+    if (!inserting) {
+        // The stored row against the row the edit started from, inside the write lock.
+        std::unordered_map<qint64, QVariantList> byKey;
+        try {
+            byKey = fetchByKey({key});
+        } catch (...) {
+            rollback();
+            throw;
+        }
+        auto found = byKey.find(key);
+        if (found == byKey.end()) {
+            rollback();
+            throw RowConflict(QString::fromLatin1(msg::rowDeleted), std::nullopt);
+        }
+        before = std::move(found->second);
+        if (write.read) {
+            std::vector<int> conflicts;
+            for (size_t c = 0; c < m_columns.size(); ++c)
+                if (write.changed[c] && !sameValue(before->at(c), write.read->at(c)))
+                    conflicts.push_back(int(c));
+            if (!conflicts.empty()) {
+                rollback();
+                keepCached(index, *before);
+                throw RowConflict(conflictMessage(conflicts, *before), before);
+            }
+        }
+    }
+
     QString text;
     if (inserting) {
         QStringList marks;
@@ -352,59 +438,41 @@ void KeyedRowStore::write(int index, const QVariantList &values, const std::vect
         text = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                    .arg(quoted(m_source.table), names.join(QStringLiteral(", ")),
                         quoted(m_source.keyColumn));
-        bound << m_keys.at(size_t(index));
+        bound << key;
     }
-
-    QSqlDatabase &db = m_source.db;
-    const bool transaction = db.transaction();
-    QSqlQuery query(db);
-    bool ok = query.prepare(text);
-    if (ok) {
-        bindAll(query, bound);
-        ok = query.exec();
-    }
-    if (!ok) {
-        const QSqlError error = query.lastError();
-        if (transaction)
-            db.rollback();
-        fail(QStringLiteral("The row could not be written"), error);
-    }
-    qint64 newKey = m_keys.at(size_t(index));
-    if (inserting)
-        newKey = query.lastInsertId().toLongLong();
+    QSqlQuery query = execWrite(text, bound, what, msg::nothingWritten);
+    const qint64 newKey = inserting ? query.lastInsertId().toLongLong() : key;
     query.finish();
-    if (transaction && !db.commit()) {
-        const QSqlError error = db.lastError();
-        db.rollback();
-        fail(QStringLiteral("The row could not be written"), error);
-    }
+    commit(what);
+
+    // The row as stored now: read again; should that fail, the row the write made is known.
+    QVariantList after = before.value_or(m_emptyRow);
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        if (write.changed[c] && !(inserting && int(c) == m_keyField))
+            after[qsizetype(c)] = write.values.at(qsizetype(c));
+    if (m_keyField >= 0)
+        after[m_keyField] = newKey;
     if (inserting) {
         m_keys[size_t(index)] = newKey;
         m_keysSorted = false;
         invalidate();
-    } else {
-        reread(index);
     }
-}
-
-QVariantList KeyedRowStore::reread(int index) {
-    Window one;
-    fetchInto(one, index, 1);
-    auto found = m_cache.find(index / WindowRows);
-    if (found != m_cache.end())
-        found->second.first.at(size_t(index % WindowRows)) = one.front();
-    return one.front();
+    try {
+        if (std::optional<QVariantList> reread = stored(index))
+            after = std::move(*reread);
+    } catch (const DatabaseError &) {
+    }
+    keepCached(index, after);
+    return after;
 }
 
 void KeyedRowStore::deleteRow(int index) {
-    QSqlQuery query(m_source.db);
+    const QString what = QStringLiteral("The row could not be deleted");
+    beginTransaction(what);
     const QString text = QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                              .arg(quoted(m_source.table), quoted(m_source.keyColumn));
-    if (!query.prepare(text))
-        fail(QStringLiteral("The row could not be deleted"), query.lastError());
-    query.bindValue(0, m_keys.at(size_t(index)));
-    if (!query.exec())
-        fail(QStringLiteral("The row could not be deleted"), query.lastError());
+    execWrite(text, {m_keys.at(size_t(index))}, what, msg::rowGone).finish();
+    commit(what);
     removeAt(index);
 }
 

@@ -1,0 +1,143 @@
+#include "db/Dialect.h"
+
+#include "db/DatabaseError.h"
+#include "db/SqliteDialect.h"
+
+#include <QRegularExpression>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace db {
+
+const Dialect &Dialect::sqlite() {
+    static const SqliteDialect dialect;
+    return dialect;
+}
+
+const Dialect &Dialect::forDriver(const QString &driverName) {
+    static const Dialect plain;
+    if (driverName.startsWith(QLatin1String("QSQLITE")))
+        return sqlite();
+    return plain;
+}
+
+const Dialect &Dialect::of(const QSqlDatabase &db) {
+    return forDriver(db.driverName());
+}
+
+QString Dialect::quoted(const QString &identifier) const {
+    QString name = storedName(identifier);
+    name.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+bool Dialect::tableExists(const QSqlDatabase &db, const QString &table) const {
+    return !db.record(storedName(table)).isEmpty();
+}
+
+std::vector<ColumnInfo> Dialect::columns(const QSqlDatabase &db, const QString &table) const {
+    const QSqlRecord record = db.record(storedName(table));
+    std::vector<ColumnInfo> result;
+    for (int i = 0; i < record.count(); ++i)
+        result.push_back(columnFromSqlField(record.field(i)));
+    return result;
+}
+
+QString Dialect::keyColumn(const QSqlDatabase &db, const QString &table) const {
+    const QSqlIndex primary = db.primaryIndex(storedName(table));
+    if (primary.count() == 1 && columnFromSqlField(primary.field(0)).type == FieldType::Integer)
+        return primary.fieldName(0);
+    return {};
+}
+
+bool Dialect::canWrite(QSqlDatabase &db, const QString &table, const QString &key) const {
+    if (key.isEmpty())
+        return false;
+    QSqlQuery probe(db);
+    if (!probe.exec(beginWriteStatement()))
+        return isBusy(probe.lastError());
+    // A statement the engine must authorise as a write, changing no row.
+    const bool writable = probe.exec(
+        QStringLiteral("UPDATE %1 SET %2 = %2 WHERE 1 = 0").arg(quoted(table), quoted(key)));
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return writable;
+}
+
+QString Dialect::caseBlindLike(const QString &column) const {
+    return QStringLiteral("LOWER(%1) LIKE LOWER(?)").arg(column);
+}
+
+QString Dialect::rowLockStatement(const QString &, const QString &) const {
+    return {};
+}
+
+QString Dialect::connectOptions(const ConnectionTimeouts &) const {
+    return {};
+}
+
+void Dialect::startSession(QSqlDatabase &, const ConnectionTimeouts &) const {}
+
+bool Dialect::isBusy(const QSqlError &) const {
+    return false;
+}
+
+bool Dialect::isConnectionLost(const QSqlError &) const {
+    return false;
+}
+
+ColumnInfo columnFromSqlField(const QSqlField &field) {
+    ColumnInfo info{field.name(), FieldType::String, 0};
+    switch (field.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        info.type = FieldType::Integer;
+        break;
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        info.type = FieldType::SmallInt;
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        info.type = FieldType::Float;
+        break;
+    case QMetaType::Bool:
+        info.type = FieldType::Boolean;
+        break;
+    default:
+        info.size = field.length() > 0 ? field.length() : 0;
+    }
+    return info;
+}
+
+ColumnInfo columnFromDeclaredType(const QString &name, const QString &declaredType) {
+    const QString type = declaredType.toUpper();
+    ColumnInfo info{name, FieldType::String, 0};
+    if (type.contains(QLatin1String("BOOL")))
+        info.type = FieldType::Boolean;
+    else if (type.contains(QLatin1String("SMALLINT")) || type.contains(QLatin1String("TINYINT")))
+        info.type = FieldType::SmallInt;
+    else if (type.contains(QLatin1String("INT")))
+        info.type = FieldType::Integer;
+    else if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
+             type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("NUMERIC")) ||
+             type.contains(QLatin1String("DECIMAL")))
+        info.type = FieldType::Float;
+    else {
+        static const QRegularExpression length(QStringLiteral(R"(\(\s*(\d+)\s*\))"));
+        const QRegularExpressionMatch match = length.match(type);
+        if (match.hasMatch())
+            info.size = match.captured(1).toInt();
+    }
+    return info;
+}
+
+QString errorText(const QSqlError &error) {
+    const QString database = error.databaseText().trimmed();
+    return database.isEmpty() ? error.text().trimmed() : database;
+}
+
+} // namespace db

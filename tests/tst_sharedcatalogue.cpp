@@ -1,0 +1,281 @@
+// The dataset over a catalogue that another program writes at the same time: conflicts at
+// Post, writes that change nothing, failed operations that must leave everything as it
+// was, read-only catalogues and tables the editor cannot key. Every case runs on every
+// engine the machine offers (the "engine" column).
+#include "db/DataSet.h"
+#include "db/DataSource.h"
+#include "db/DatabaseError.h"
+#include "db/Dialect.h"
+#include "support/SharedCatalogue.h"
+
+#include <QtTest>
+#include <unistd.h>
+
+using db::DataSet;
+using db::DataSetState;
+
+namespace {
+
+QString failureOf(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const db::DatabaseError &error) {
+        return error.message();
+    }
+    return {};
+}
+
+// Everything a failed operation must leave as it was.
+struct Snapshot {
+    int recNo;
+    DataSetState state;
+    bool bof, eof, modified, canModify;
+    int count;
+    QVariant bookmark;
+    QStringList values;
+
+    explicit Snapshot(const DataSet &set)
+        : recNo(set.recNo()), state(set.state()), bof(set.bof()), eof(set.eof()),
+          modified(set.modified()), canModify(set.canModify()), count(set.recordCount()),
+          bookmark(set.bookmark()) {
+        for (const auto &field : set.fields())
+            values << field->asString();
+    }
+    bool operator==(const Snapshot &) const = default;
+};
+
+enum class Operation {
+    Last,
+    Next,
+    MoveBy,
+    SetRecNo,
+    GotoBookmark,
+    Refresh,
+    Search,
+    Edit,
+    Post,
+    Delete
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Operation)
+
+class TestSharedCatalogue : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SharedCatalogue> catalogue;
+
+    std::unique_ptr<DataSet> openItems(int cacheRows = 4096) {
+        auto set = std::make_unique<DataSet>(catalogue->alias());
+        set->setCacheRows(cacheRows);
+        set->setSql({QStringLiteral("SELECT * FROM Items")});
+        set->open();
+        return set;
+    }
+    QString stored(const QString &column, const QVariant &key) {
+        return catalogue->otherRuns(
+            QStringLiteral("SELECT %1 FROM Items WHERE Number = %2;").arg(column, key.toString()));
+    }
+
+private slots:
+    void cleanup() { catalogue.reset(); }
+
+    // Edit a row, another program writes it, Post: the user's values are never lost and
+    // the other program's are never overwritten unseen.
+    void conflictAtPost_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("other");   // what the other program runs; %1: the key
+        QTest::addColumn<QString>("refusal"); // part of Post's refusal; empty: Post stores
+        QTest::addColumn<bool>("thenCancel"); // after the refusal: Cancel, not Post again
+        QTest::addColumn<QString>("heat");    // Heat stored (or shown after Cancel) at the end
+        QTest::addColumn<QString>("note");    // Note stored at the end
+        for (const QString &engine : SharedCatalogue::engines()) {
+            const QByteArray e = engine.toUtf8();
+            QTest::addRow("%s: nobody else wrote", e.constData())
+                << engine << QString() << QString() << false << "77"
+                << "n6";
+            QTest::addRow("%s: other column changed", e.constData())
+                << engine << "UPDATE Items SET Note = 'theirs' WHERE Number = %1;" << QString()
+                << false << "77"
+                << "theirs";
+            QTest::addRow("%s: same column changed, Post again", e.constData())
+                << engine << "UPDATE Items SET Heat = 9 WHERE Number = %1;"
+                << "Heat is now \"9\"" << false << "77"
+                << "n6";
+            QTest::addRow("%s: same column changed, Cancel", e.constData())
+                << engine << "UPDATE Items SET Heat = 9 WHERE Number = %1;"
+                << "Heat is now \"9\"" << true << "9"
+                << "n6";
+            QTest::addRow("%s: row deleted, Post again", e.constData())
+                << engine << "DELETE FROM Items WHERE Number = %1;"
+                << "deleted this row while you edited it" << false << "77"
+                << "n6";
+            QTest::addRow("%s: key given to another row", e.constData())
+                << engine
+                << "DELETE FROM Items WHERE Number = %1; INSERT INTO Items VALUES (%1, 'other', "
+                   "3, 'reused');"
+                << "Heat is now \"3\"" << false << "77"
+                << "reused";
+        }
+    }
+    void conflictAtPost() {
+        QFETCH(QString, engine);
+        QFETCH(QString, other);
+        QFETCH(QString, refusal);
+        QFETCH(bool, thenCancel);
+        QFETCH(QString, heat);
+        QFETCH(QString, note);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(5);
+        const QVariant key = set->bookmark();
+        set->edit();
+        set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("77"));
+        if (!other.isEmpty())
+            catalogue->otherRuns(other.arg(key.toString()));
+
+        const QString failure = failureOf([&] { set->post(); });
+        if (refusal.isEmpty()) {
+            QCOMPARE(failure, QString());
+        } else {
+            QVERIFY2(failure.contains(refusal), qPrintable(failure));
+            QCOMPARE(set->state(), DataSetState::Edit);
+            QCOMPARE(set->fieldByName(QStringLiteral("Heat"))->asString(), QStringLiteral("77"));
+            if (thenCancel) {
+                set->cancel();
+                QCOMPARE(set->fieldByName(QStringLiteral("Heat"))->asString(), heat);
+                QCOMPARE(stored(QStringLiteral("Heat"), key), heat);
+                return;
+            }
+            set->post();
+        }
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->fieldByName(QStringLiteral("Heat"))->asString(), heat);
+        const QVariant storedKey = set->bookmark();
+        QCOMPARE(stored(QStringLiteral("Heat"), storedKey), heat);
+        QCOMPARE(stored(QStringLiteral("Note"), storedKey), note);
+        if (other.startsWith(QLatin1String("DELETE FROM Items WHERE Number = %1;")) &&
+            !other.contains(QLatin1String("INSERT"))) {
+            // Stored again as a new row under a key never given before.
+            QVERIFY(storedKey.toLongLong() > SharedCatalogue::rows);
+            QCOMPARE(set->recordCount(), SharedCatalogue::rows);
+        }
+    }
+
+    // Another program holds the catalogue locked: the operation fails with the engine's
+    // reason and leaves position, state, flags and row buffer as they were; once the lock
+    // is gone the dataset goes on from where it was.
+    void failedOperationChangesNothing_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<bool>("editing"); // the operation runs on a row being edited
+        const std::pair<const char *, Operation> operations[] = {
+            {"Last", Operation::Last},
+            {"Next into a row not read yet", Operation::Next},
+            {"Move by 500", Operation::MoveBy},
+            {"Set row number", Operation::SetRecNo},
+            {"Goto bookmark", Operation::GotoBookmark},
+            {"Refresh", Operation::Refresh},
+            {"Search", Operation::Search},
+            {"Edit", Operation::Edit},
+            {"Delete", Operation::Delete},
+        };
+        for (const QString &engine : SharedCatalogue::engines()) {
+            for (const auto &[name, operation] : operations)
+                QTest::addRow("%s: %s", qPrintable(engine), name) << engine << operation << false;
+            QTest::addRow("%s: Post", qPrintable(engine)) << engine << Operation::Post << true;
+            QTest::addRow("%s: Next while editing", qPrintable(engine))
+                << engine << Operation::Next << true;
+        }
+    }
+    void failedOperationChangesNothing() {
+        QFETCH(QString, engine);
+        QFETCH(Operation, operation);
+        QFETCH(bool, editing);
+        catalogue = SharedCatalogue::make(engine);
+        // A small row cache: rows far away are not read yet when the lock comes.
+        auto set = openItems(256);
+        const QVariant farRow = qint64(901); // the key of row 900, not read yet
+        set->setRecNo(127);                  // the last row of the first window
+        if (editing) {
+            set->edit();
+            set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("55"));
+        }
+        const Snapshot before(*set);
+
+        catalogue->otherLocksAll();
+        const std::function<void()> actions[] = {
+            [&] { set->last(); },
+            [&] { set->next(); },
+            [&] { set->moveBy(500); },
+            [&] { set->setRecNo(700); },
+            [&] { set->gotoBookmark(farRow); },
+            [&] { set->refresh(); },
+            [&] {
+                set->requery(
+                    {QStringLiteral("SELECT * FROM Items"), QStringLiteral("WHERE Name LIKE (?)")},
+                    {QStringLiteral("%item9%")});
+            },
+            [&] { set->edit(); },
+            [&] { set->post(); },
+            [&] { set->deleteRecord(); },
+        };
+        const QString failure = failureOf(actions[int(operation)]);
+        QVERIFY2(!failure.isEmpty(), "the operation succeeded although the catalogue was locked");
+        QVERIFY2(failure.contains(QLatin1String("lock")), qPrintable(failure));
+        QVERIFY(Snapshot(*set) == before);
+        catalogue->otherReleases();
+
+        // The dataset goes on from the row it showed.
+        if (editing) {
+            set->post();
+            QCOMPARE(stored(QStringLiteral("Heat"), set->bookmark()), QStringLiteral("55"));
+        }
+        set->next();
+        QCOMPARE(set->recNo(), 128);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item129"));
+        set->edit();
+        set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("after"));
+        set->post();
+        QCOMPARE(stored(QStringLiteral("Note"), 129), QStringLiteral("after"));
+    }
+
+    // Writing keys: the engine numbers new rows and never gives a deleted row's key again.
+    void keysAreNeverReused_data() {
+        QTest::addColumn<QString>("engine");
+        for (const QString &engine : SharedCatalogue::engines())
+            QTest::newRow(qPrintable(engine)) << engine;
+    }
+    void keysAreNeverReused() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        catalogue->otherRuns(
+            QStringLiteral("DELETE FROM Items WHERE Number = %1;").arg(SharedCatalogue::rows));
+        auto set = openItems();
+        set->insert();
+        set->fieldByName(QStringLiteral("Name"))->setAsString(QStringLiteral("fresh"));
+        set->post();
+        QVERIFY(set->bookmark().toLongLong() > SharedCatalogue::rows);
+    }
+
+    // A Delete of a row another program deleted already is not a success.
+    void deleteOfAGoneRowFails_data() { keysAreNeverReused_data(); }
+    void deleteOfAGoneRowFails() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(3);
+        catalogue->otherRuns(QStringLiteral("DELETE FROM Items WHERE Number = 4;"));
+        const Snapshot before(*set);
+        QVERIFY(
+            failureOf([&] { set->deleteRecord(); }).contains(QLatin1String("deleted this row")));
+        QVERIFY(Snapshot(*set) == before);
+        // Edit of that row is refused at once as well.
+        QVERIFY(failureOf([&] { set->edit(); }).contains(QLatin1String("deleted this row")));
+        QCOMPARE(set->state(), DataSetState::Browse);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSharedCatalogue)
+#include "tst_sharedcatalogue.moc"
