@@ -6,6 +6,7 @@
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
+#include "db/Dialect.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -25,27 +26,10 @@ constexpr int maxBatchRows = 50;
 // Rows sent in one COPY, where the engine has it.
 constexpr int copyBatchRows = 2000;
 
-// The engine's reason in one line: PostgreSQL adds the statement text, a pointer and hints
-// on the lines below its message, and its severity in front.
-QString reasonOf(const QSqlError &error) {
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty())
-        text = error.text().trimmed();
-    text = text.section(QLatin1Char('\n'), 0, 0).trimmed();
-    for (const QLatin1String severity : {QLatin1String("ERROR:"), QLatin1String("FATAL:")})
-        if (text.startsWith(severity))
-            text = text.mid(severity.size()).trimmed();
-    return text;
-}
-
-bool isPostgres(const QSqlDatabase &db) {
-    return db.driverName() == QLatin1String("QPSQL");
-}
-
 void exec(QSqlDatabase &db, const QString &text) {
     QSqlQuery query(db);
     if (!query.exec(text))
-        throw CatalogueError(reasonOf(query.lastError()));
+        throw CatalogueError(db::errorText(query.lastError()));
 }
 
 } // namespace
@@ -63,15 +47,11 @@ QString CatalogueTable::quoted(const QString &identifier) const {
 }
 
 bool CatalogueTable::exists() const {
-    for (const QString &table : m_db.tables())
-        if (table.compare(tableName, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return db::Dialect::of(m_db).tableExists(m_db, tableName);
 }
 
 QString CatalogueTable::schemaSql() const {
-    return data::equipmentSchemaSql(isPostgres(m_db) ? data::SqlDialect::PostgreSQL
-                                                     : data::SqlDialect::SQLite);
+    return data::equipmentSchemaSql(db::Dialect::of(m_db));
 }
 
 void CatalogueTable::create() {
@@ -82,14 +62,14 @@ void CatalogueTable::create() {
 qint64 CatalogueTable::count() const {
     QSqlQuery query(m_db);
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(tableName)) || !query.next())
-        throw CatalogueError(reasonOf(query.lastError()));
+        throw CatalogueError(db::errorText(query.lastError()));
     return query.value(0).toLongLong();
 }
 
 QStringList CatalogueTable::columns() const {
     QSqlQuery query(m_db);
     if (!query.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(tableName)))
-        throw CatalogueError(reasonOf(query.lastError()));
+        throw CatalogueError(db::errorText(query.lastError()));
     const QSqlRecord record = query.record();
     QStringList names;
     for (int i = 0; i < record.count(); ++i)
@@ -132,7 +112,7 @@ void CatalogueTable::forEachRow(const QStringList &columns,
             query.bindValue(0, last);
         ok = ok && query.exec();
         if (!ok)
-            throw CatalogueError(reasonOf(query.lastError()));
+            throw CatalogueError(db::errorText(query.lastError()));
         int read = 0;
         QVariantList values;
         while (query.next()) {
@@ -144,28 +124,22 @@ void CatalogueTable::forEachRow(const QStringList &columns,
             row(values);
         }
         if (query.lastError().isValid())
-            throw CatalogueError(reasonOf(query.lastError()));
+            throw CatalogueError(db::errorText(query.lastError()));
         if (read < pageRows)
             return;
     }
 }
 
 void CatalogueTable::continueKeyNumbering() {
-    if (!isPostgres(m_db))
-        return; // SQLite numbers above the highest key it ever held by itself
-    const QString key = keyColumn();
-    QSqlQuery query(m_db);
-    const QString text = QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                        "COALESCE((SELECT MAX(%3) FROM %4), 0) + 1, false)")
-                             .arg(tableName.toLower(), key, quoted(key), tableName);
-    if (!query.exec(text))
-        throw CatalogueError(reasonOf(query.lastError()));
+    const QString text = db::Dialect::of(m_db).continueNumberingStatement(tableName, keyColumn());
+    if (!text.isEmpty())
+        exec(m_db, text);
 }
 
 void CatalogueTable::inTransaction(const std::function<void()> &work) {
     if (!m_db.transaction())
         throw CatalogueError(QStringLiteral("Cannot begin a transaction: ") +
-                             reasonOf(m_db.lastError()));
+                             db::errorText(m_db.lastError()));
     try {
         work();
     } catch (...) {
@@ -173,7 +147,7 @@ void CatalogueTable::inTransaction(const std::function<void()> &work) {
         throw;
     }
     if (!m_db.commit()) {
-        const QString reason = reasonOf(m_db.lastError());
+        const QString reason = db::errorText(m_db.lastError());
         m_db.rollback();
         throw CatalogueError(QStringLiteral("The changes could not be committed: ") + reason);
     }
@@ -217,7 +191,7 @@ bool RowWriter::insert(QSqlQuery &query, int rows, qsizetype firstValue, QString
         query.bindValue(int(i), m_pending.at(firstValue + i));
     if (query.exec())
         return true;
-    *reason = reasonOf(query.lastError());
+    *reason = db::errorText(query.lastError());
     return false;
 }
 
@@ -225,7 +199,7 @@ QSqlQuery &RowWriter::prepare(std::optional<QSqlQuery> &query, int rows) {
     if (!query) {
         query.emplace(m_table.database());
         if (!query->prepare(statement(rows)))
-            throw CatalogueError(reasonOf(query->lastError()));
+            throw CatalogueError(db::errorText(query->lastError()));
     }
     return *query;
 }

@@ -87,8 +87,8 @@ private:
     QVariantList m_pending;
     QList<qint64> m_origins;
     qint64 m_written = 0;
-    std::optional<QSqlQuery> m_batch;     // a whole batch, prepared once
-    std::optional<QSqlQuery> m_single;    // one row, for finding a refused one
+    std::optional<QSqlQuery> m_batch;  // a whole batch, prepared once
+    std::optional<QSqlQuery> m_single; // one row, for finding a refused one
     int m_batchRows;
     std::unique_ptr<PostgresCopy> m_copy; // the bulk path, where the engine has one
 };

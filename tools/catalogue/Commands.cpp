@@ -103,7 +103,7 @@ QVariant exportedValue(const QVariant &value) {
 QString createTable(const QString &alias) {
     CatalogueTable table(alias);
     if (table.exists())
-        return QStringLiteral("Alias %1 already holds the table Equipment (%2 rows)")
+        return QStringLiteral("Alias %1 holds the table Equipment (%2 rows)")
             .arg(alias)
             .arg(table.count());
     table.create();
