@@ -96,6 +96,8 @@ public:
     // --- errors ---
     // The engine refused because another session holds the row, table or file.
     virtual bool isBusy(const QSqlError &error) const;
+    // The engine refused a row lock because another session holds that row.
+    virtual bool isRowLocked(const QSqlError &error) const { return isBusy(error); }
     // The connection to the server is gone (reopen and retry later).
     virtual bool isConnectionLost(const QSqlError &error) const;
     // Whether the connection still reaches its database (a server may have dropped it).

@@ -100,6 +100,11 @@ bool PostgresDialect::isBusy(const QSqlError &error) const {
     return error.nativeErrorCode() == lockNotAvailable;
 }
 
+bool PostgresDialect::isRowLocked(const QSqlError &error) const {
+    // A lock on the whole table (another program's LOCK TABLE) is not another designer.
+    return isBusy(error) && error.databaseText().contains(QLatin1String("lock on row"));
+}
+
 bool PostgresDialect::isConnectionLost(const QSqlError &error) const {
     // Connection exceptions (class 08) and the server shutting down (57P01 to 57P03); a
     // connection that broke mid-statement carries no state at all, only libpq's words.

@@ -22,6 +22,7 @@ public:
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;
     bool isBusy(const QSqlError &error) const override;
+    bool isRowLocked(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlError &error) const override;
     bool isAlive(QSqlDatabase &db) const override;
     void createTable(QSqlDatabase &db, const QString &table, const QString &script) const override;

@@ -329,7 +329,7 @@ void KeyedRowStore::lockRow(int index) {
     if (!ok) {
         const QSqlError error = query.lastError();
         rollback();
-        if (m_source.dialect->isBusy(error))
+        if (m_source.dialect->isRowLocked(error))
             throw DatabaseError(QString::fromLatin1(msg::rowLocked));
         fail(what, error);
     }
