@@ -6,6 +6,7 @@
 #include "data/DemoCatalogue.h"
 #include "data/EquipmentColumns.h"
 #include "db/AliasRegistry.h"
+#include "db/Dialect.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -266,17 +267,40 @@ namespace catalogue {
 QStringList checkTable(const QString &alias) {
     CatalogueTable table(alias);
     requireExisting(table);
-    const QStringList stored = table.columns();
+    QSqlDatabase &db = table.database();
+    const db::Dialect &dialect = db::Dialect::of(db);
+    const std::vector<db::ColumnInfo> stored = dialect.columns(db, QStringLiteral("Equipment"));
+    auto storedColumn = [&](const QString &name) -> const db::ColumnInfo * {
+        for (const db::ColumnInfo &column : stored)
+            if (column.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &column;
+        return nullptr;
+    };
+    auto describe = [](const db::ColumnInfo &column) {
+        static const char *names[] = {"text", "integer", "small integer", "number", "yes/no"};
+        const QString kind = QLatin1String(names[int(column.type)]);
+        return column.size > 0 ? QStringLiteral("%1 of %2 characters").arg(kind).arg(column.size)
+                               : kind;
+    };
     QStringList differences;
     for (const data::EquipmentColumn &column : data::equipmentColumns()) {
         const QString name = QLatin1String(column.name);
-        if (indexOfColumn(stored, name) < 0)
-            differences << QStringLiteral("missing column %1 (%2)")
-                               .arg(name, QLatin1String(column.sqlType));
+        const db::ColumnInfo expected =
+            db::columnFromDeclaredType(name, QLatin1String(column.sqlType));
+        const db::ColumnInfo *found = storedColumn(name);
+        if (!found)
+            differences << QStringLiteral("missing column %1 (%2)").arg(name, describe(expected));
+        else if (found->type != expected.type || found->size != expected.size)
+            differences << QStringLiteral("column %1 is %2, the editor expects %3")
+                               .arg(name, describe(*found), describe(expected));
     }
-    for (const QString &name : stored)
-        if (!data::findEquipmentColumn(name))
-            differences << QStringLiteral("column %1 is not one of the editor's").arg(name);
+    for (const db::ColumnInfo &column : stored)
+        if (!data::findEquipmentColumn(column.name))
+            differences << QStringLiteral("column %1 is not one of the editor's").arg(column.name);
+    const QString key = dialect.keyColumn(db, QStringLiteral("Equipment"));
+    if (key.compare(QLatin1String("Number"), Qt::CaseInsensitive) != 0)
+        differences << QStringLiteral("the rows are not keyed by Number%1")
+                           .arg(key.isEmpty() ? QString() : QStringLiteral(" but by ") + key);
     return differences;
 }
 
