@@ -3,6 +3,7 @@
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
+#include "db/DataSource.h"
 #include "db/DatabaseError.h"
 
 #include <QCryptographicHash>
@@ -117,6 +118,27 @@ private slots:
         data::searchEquipment(set, QString());
         QCOMPARE(set.state(), db::DataSetState::Browse);
         QVERIFY(!names(set).contains(QStringLiteral("Unposted")));
+    }
+
+    // Older tables lack the optional Smoke column; the Smoke box may name it all the same.
+    void tableWithoutSmokeOpens() {
+        QString schema = data::equipmentSchemaSql();
+        schema.remove(QRegularExpression(QStringLiteral("\\n\\s*Smoke VARCHAR\\(4\\),")));
+        QVERIFY(!schema.contains(QLatin1String(" Smoke ")));
+        db::AliasRegistry::setDefaultSchema(QStringLiteral("NoSmokeDB"), schema);
+        db::DataSet set;
+        data::configureEquipmentQuery(set, true);
+        set.setDatabaseName(QStringLiteral("NoSmokeDB"));
+        db::DataSource source(&set);
+        class SmokeBox : public db::DataLink {
+        public:
+            QString fieldName() const override { return QStringLiteral("Smoke"); }
+        } box;
+        box.setDataSource(&source);
+        set.open();
+        QVERIFY(set.active());
+        QVERIFY(!set.findField(QStringLiteral("Smoke")));
+        QVERIFY(set.findField(QStringLiteral("SmokeAge")));
     }
 };
 
