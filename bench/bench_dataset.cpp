@@ -1,10 +1,12 @@
 // The dataset over a million-row Equipment table: each operation beside a bare reference
 // run through the same driver in the same process.
-//   bench_dataset [rows] [database-file]
+//   bench_dataset [rows] [database-file | aliases.ini]
+// With an alias file, its VantrelDB alias (a PostgreSQL server, say) holds the table.
 #include "data/EquipmentQuery.h"
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
+#include "db/Dialect.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,12 +76,14 @@ int main(int argc, char **argv) {
     const QString path =
         argc > 2 ? QString::fromLocal8Bit(argv[2])
                  : QDir::tempPath() + QStringLiteral("/korvandel-bench-%1.sqlite").arg(rows);
-    if (!QFileInfo::exists(path)) {
+    const bool aliasFile = path.endsWith(QLatin1String(".ini"));
+    if (!aliasFile && !QFileInfo::exists(path)) {
         std::printf("building %d rows in %s ...\n", rows, qPrintable(path));
         makeTable(path, rows);
     }
-    const QString ini = QDir::tempPath() + QStringLiteral("/korvandel-bench.ini");
-    {
+    const QString ini =
+        aliasFile ? path : QDir::tempPath() + QStringLiteral("/korvandel-bench.ini");
+    if (!aliasFile) {
         QSettings settings(ini, QSettings::IniFormat);
         settings.setValue(QStringLiteral("VantrelDB/Driver"), QStringLiteral("SQLITE"));
         settings.setValue(QStringLiteral("VantrelDB/Path"), path);
@@ -101,7 +105,10 @@ int main(int argc, char **argv) {
             keys.push_back(query.value(0).toLongLong());
         return keys.size();
     };
-    const QString likeWhere = QStringLiteral("WHERE Name LIKE (?) OR Abbrev LIKE (?)");
+    const db::Dialect &dialect = db::Dialect::of(db);
+    const QString likeWhere = QStringLiteral("WHERE %1 OR %2")
+                                  .arg(dialect.caseBlindLike(QStringLiteral("Name")),
+                                       dialect.caseBlindLike(QStringLiteral("Abbrev")));
     bareKeys(QString(), QString()); // warm the page cache for both sides alike
 
     std::printf("Korvandel dataset benchmark, %d rows (%s)\n", rows, qPrintable(path));
@@ -169,7 +176,7 @@ int main(int argc, char **argv) {
     const QVariant key = set.bookmark();
     const double bareUpdateMs = timeMs(
         [&] {
-            QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+            QSqlQuery(db).exec(dialect.beginWriteStatement());
             QSqlQuery update(db);
             update.prepare(QStringLiteral("UPDATE Equipment SET HeatToUser = ? WHERE Number = ?"));
             update.addBindValue(++heat % 30);

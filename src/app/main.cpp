@@ -2,6 +2,8 @@
 #include "controls/ErrorReport.h"
 #include "controls/Fonts.h"
 #include "data/EquipmentQuery.h"
+#include "db/AliasRegistry.h"
+#include "dialogs/LoginDialog.h"
 #include "platform/Version.h"
 #include "report/QRReportPrinter.h"
 
@@ -129,6 +131,15 @@ int main(int argc, char *argv[]) {
     // The printing subsystem's single page store exists before any window.
     CreateQRPrinter(&application);
     data::registerEquipmentDatabase();
+    // A database server that wants a password the alias does not give asks for a login.
+    db::AliasRegistry::setLoginPrompt([](const db::AliasRegistry::LoginRequest &request)
+                                          -> std::optional<db::AliasRegistry::Login> {
+        const auto login =
+            dialogs::askDatabaseLogin(request.database, request.user, request.reason);
+        if (!login)
+            return std::nullopt;
+        return db::AliasRegistry::Login{login->first, login->second};
+    });
 
     auto *window = new app::TfrmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);

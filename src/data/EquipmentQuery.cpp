@@ -51,7 +51,8 @@ void searchEquipment(db::DataSet &query, const QString &trimmedText) {
 
 void registerEquipmentDatabase() {
     db::AliasRegistry::setDefaultSchema(
-        equipmentAlias(), [](const db::Dialect &dialect) { return equipmentSchemaSql(dialect); });
+        equipmentAlias(), [](const db::Dialect &dialect) { return equipmentSchemaSql(dialect); },
+        QStringLiteral("Equipment"));
 }
 
 } // namespace data

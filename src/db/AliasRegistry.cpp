@@ -19,8 +19,13 @@ namespace {
 constexpr int unknownDriverError = 0x2101;
 constexpr int driverNotLoadedError = 0x2102;
 
-QHash<QString, AliasRegistry::SchemaScript> &defaultSchemas() {
-    static QHash<QString, AliasRegistry::SchemaScript> schemas;
+struct DefaultSchema {
+    AliasRegistry::SchemaScript script;
+    QString table; // the table the script makes; empty: only for new embedded files
+};
+
+QHash<QString, DefaultSchema> &defaultSchemas() {
+    static QHash<QString, DefaultSchema> schemas;
     return schemas;
 }
 
@@ -60,25 +65,74 @@ QSqlDatabase addConnection(const QString &alias, const QString &driver) {
     return db;
 }
 
-void openOrThrow(QSqlDatabase &db, const QString &alias, const ConnectionTimeouts &timeouts) {
-    aliasTimeouts().insert(alias, timeouts);
+// Opens the connection and starts its session; false with the reason when it cannot.
+bool openSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts, QString *reason) {
     const Dialect &dialect = Dialect::of(db);
     db.setConnectOptions(dialect.connectOptions(timeouts));
-    if (db.open()) {
-        try {
-            dialect.startSession(db, timeouts);
-            return;
-        } catch (const DatabaseError &) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(alias);
-            throw;
-        }
+    if (!db.open()) {
+        *reason = db.lastError().text().trimmed();
+        return false;
     }
-    const QString reason = db.lastError().text().trimmed();
+    try {
+        dialect.startSession(db, timeouts);
+    } catch (const DatabaseError &error) {
+        db.close();
+        *reason = error.message();
+        return false;
+    }
+    return true;
+}
+
+void forget(QSqlDatabase &db, const QString &alias) {
+    db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(alias);
+}
+
+[[noreturn]] void cannotOpen(QSqlDatabase &db, const QString &alias, const QString &reason) {
+    forget(db, alias);
     throw DatabaseError(QStringLiteral("Cannot open database '%1': %2").arg(alias, reason));
+}
+
+void openOrThrow(QSqlDatabase &db, const QString &alias, const ConnectionTimeouts &timeouts) {
+    aliasTimeouts().insert(alias, timeouts);
+    QString reason;
+    if (!openSession(db, timeouts, &reason))
+        cannotOpen(db, alias, reason);
+}
+
+AliasRegistry::LoginPrompt &loginPrompt() {
+    static AliasRegistry::LoginPrompt prompt;
+    return prompt;
+}
+
+// The server wants a password that neither the alias nor libpq's password file gave.
+bool wantsPassword(const QString &reason) {
+    return reason.contains(QLatin1String("no password supplied")) ||
+           reason.contains(QLatin1String("password authentication failed"));
+}
+
+// Opens a server connection; when the alias names no password and the server asks for
+// one, the login prompt asks the user (again after a refused password). Cancel, or no
+// prompt at all, fails the open.
+void openWithLogin(QSqlDatabase &db, const QString &alias, const ConnectionTimeouts &timeouts,
+                   bool passwordConfigured) {
+    aliasTimeouts().insert(alias, timeouts);
+    QString reason;
+    constexpr int attempts = 3;
+    for (int attempt = 0; !openSession(db, timeouts, &reason); ++attempt) {
+        if (passwordConfigured || !wantsPassword(reason) || !loginPrompt() || attempt == attempts)
+            cannotOpen(db, alias, reason);
+        const std::optional<AliasRegistry::Login> login =
+            loginPrompt()({db.databaseName(), db.userName(), attempt > 0 ? reason : QString()});
+        if (!login) {
+            forget(db, alias);
+            throw DatabaseError(
+                QStringLiteral("Cannot open database '%1': the login was cancelled").arg(alias));
+        }
+        db.setUserName(login->user);
+        db.setPassword(login->password);
+    }
 }
 
 // Timeouts of a configured alias, in seconds in the file.
@@ -138,8 +192,26 @@ void AliasRegistry::setConfigFile(const QString &path) {
     configOverride() = path;
 }
 
-void AliasRegistry::setDefaultSchema(const QString &alias, const SchemaScript &script) {
-    defaultSchemas().insert(alias.toLower(), script);
+void AliasRegistry::setDefaultSchema(const QString &alias, const SchemaScript &script,
+                                     const QString &table) {
+    defaultSchemas().insert(alias.toLower(), {script, table});
+}
+
+void AliasRegistry::setLoginPrompt(const LoginPrompt &prompt) {
+    loginPrompt() = prompt;
+}
+
+QStringList AliasRegistry::splitScript(const QString &script) {
+    return statements(script);
+}
+
+void AliasRegistry::reopen(QSqlDatabase &db) {
+    db.close();
+    QString reason;
+    if (!openSession(db, aliasTimeouts().value(db.connectionName()), &reason))
+        throw DatabaseError(
+            QStringLiteral("The connection to the database was lost and cannot be opened again: %1")
+                .arg(reason));
 }
 
 void AliasRegistry::setDefaultSchema(const QString &alias, const QString &script) {
@@ -180,7 +252,20 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
             db.setUserName(settings.value(QStringLiteral("User")).toString());
             db.setPassword(settings.value(QStringLiteral("Password")).toString());
         }
-        openOrThrow(db, alias, timeoutsOf(settings));
+        const bool passwordGiven = !db.password().isEmpty() || driver == QLatin1String("QSQLITE");
+        openWithLogin(db, alias, timeoutsOf(settings), passwordGiven);
+        // A server database is shared and made once: it gets the schema the first time any
+        // editor reaches it, in one transaction.
+        const DefaultSchema schema = defaultSchemas().value(alias.toLower());
+        if (driver != QLatin1String("QSQLITE") && schema.script && !schema.table.isEmpty()) {
+            try {
+                const Dialect &dialect = Dialect::of(db);
+                dialect.createTable(db, schema.table, schema.script(dialect));
+            } catch (...) {
+                forget(db, alias);
+                throw;
+            }
+        }
         return db;
     }
 
@@ -193,7 +278,7 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
     db.setDatabaseName(path);
     openOrThrow(db, alias, ConnectionTimeouts());
     if (!existed) {
-        const SchemaScript schema = defaultSchemas().value(alias.toLower());
+        const SchemaScript schema = defaultSchemas().value(alias.toLower()).script;
         try {
             if (schema)
                 runScript(db, schema(Dialect::of(db)));

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace db {
 
@@ -30,8 +31,11 @@ public:
 
     // SQL script that creates an embedded default database for the alias, written for the
     // engine of the connection it will run on.
+    // A configured server database that lacks the table given here gets it the first time it
+    // is reached (the embedded file gets it when the file is made).
     using SchemaScript = std::function<QString(const Dialect &)>;
-    static void setDefaultSchema(const QString &alias, const SchemaScript &script);
+    static void setDefaultSchema(const QString &alias, const SchemaScript &script,
+                                 const QString &table = QString());
     static void setDefaultSchema(const QString &alias, const QString &script);
     // Overrides the configuration file (tests); empty restores the user's file.
     static void setConfigFile(const QString &path);
@@ -39,6 +43,27 @@ public:
 
     // Runs a script of ';'-separated statements in one transaction. Throws DatabaseError.
     static void runScript(QSqlDatabase &db, const QString &script);
+    // The statements of such a script.
+    static QStringList splitScript(const QString &script);
+
+    // Opens a connection again whose server dropped it (same settings and login). Throws
+    // DatabaseError; the connection stays registered, closed, for a later try.
+    static void reopen(QSqlDatabase &db);
+
+    // Asks the user for a login when a server wants a password that the alias does not give
+    // and libpq finds none (~/.pgpass). Returns nothing when the user cancels. The editor
+    // installs a dialog; without a prompt such an open fails with the server's reason.
+    struct LoginRequest {
+        QString database;
+        QString user;   // as configured, may be empty
+        QString reason; // why the previous attempt failed; empty on the first
+    };
+    struct Login {
+        QString user;
+        QString password;
+    };
+    using LoginPrompt = std::function<std::optional<Login>(const LoginRequest &)>;
+    static void setLoginPrompt(const LoginPrompt &prompt);
 };
 
 } // namespace db

@@ -1,6 +1,8 @@
 #include "db/Dialect.h"
 
+#include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
+#include "db/PostgresDialect.h"
 #include "db/SqliteDialect.h"
 
 #include <QRegularExpression>
@@ -18,8 +20,11 @@ const Dialect &Dialect::sqlite() {
 
 const Dialect &Dialect::forDriver(const QString &driverName) {
     static const Dialect plain;
+    static const PostgresDialect postgres;
     if (driverName.startsWith(QLatin1String("QSQLITE")))
         return sqlite();
+    if (driverName == QLatin1String("QPSQL"))
+        return postgres;
     return plain;
 }
 
@@ -87,6 +92,11 @@ bool Dialect::isConnectionLost(const QSqlError &) const {
     return false;
 }
 
+void Dialect::createTable(QSqlDatabase &db, const QString &table, const QString &script) const {
+    if (!tableExists(db, table))
+        AliasRegistry::runScript(db, script);
+}
+
 ColumnInfo columnFromSqlField(const QSqlField &field) {
     ColumnInfo info{field.name(), FieldType::String, 0};
     switch (field.metaType().id()) {
@@ -136,8 +146,16 @@ ColumnInfo columnFromDeclaredType(const QString &name, const QString &declaredTy
 }
 
 QString errorText(const QSqlError &error) {
-    const QString database = error.databaseText().trimmed();
-    return database.isEmpty() ? error.text().trimmed() : database;
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    // A server adds the statement, a pointer and hints on further lines, and its severity
+    // in front: the first line without it is the reason.
+    text = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    for (const QLatin1String severity : {QLatin1String("ERROR:"), QLatin1String("FATAL:")})
+        if (text.startsWith(severity))
+            text = text.mid(severity.size()).trimmed();
+    return text;
 }
 
 } // namespace db

@@ -1,5 +1,6 @@
 #include "db/RowStore.h"
 
+#include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
 
 #include <QRegularExpression>
@@ -127,7 +128,16 @@ void KeyedRowStore::readColumns() {
     m_emptyRow = QVariantList(qsizetype(m_columns.size()));
 }
 
+void KeyedRowStore::ensureConnected() const {
+    QSqlDatabase db = m_source.db;
+    if (m_source.dialect->isAlive(db))
+        return;
+    m_inTransaction = false;
+    AliasRegistry::reopen(db);
+}
+
 std::vector<qint64> KeyedRowStore::readKeys() const {
+    ensureConnected();
     QString text =
         QStringLiteral("SELECT %1 FROM %2").arg(quoted(m_source.keyColumn), quoted(m_source.table));
     if (!m_source.where.isEmpty())
@@ -217,6 +227,8 @@ KeyedRowStore::fetchByKey(const std::vector<qint64> &keys) const {
     std::unordered_map<qint64, QVariantList> byKey;
     if (keys.empty())
         return byKey;
+    if (!m_inTransaction)
+        ensureConnected();
     // One statement text for every window (one for single rows): the keys are padded to a
     // fixed count by repeating one of them, a value every key column accepts.
     const int width = keys.size() == 1 ? 1 : std::max(int(keys.size()), WindowRows);
@@ -305,6 +317,7 @@ void KeyedRowStore::lockRow(int index) {
     const qint64 k = m_keys.at(size_t(index));
     if (lock.isEmpty() || k == placeholderKey || m_inTransaction)
         return;
+    ensureConnected();
     const QString what = QStringLiteral("The row could not be locked");
     beginTransaction(what);
     QSqlQuery query(m_source.db);
@@ -316,7 +329,7 @@ void KeyedRowStore::lockRow(int index) {
     if (!ok) {
         const QSqlError error = query.lastError();
         rollback();
-        if (m_source.dialect->isBusy(error))
+        if (m_source.dialect->isRowLocked(error))
             throw DatabaseError(QString::fromLatin1(msg::rowLocked));
         fail(what, error);
     }
@@ -391,6 +404,10 @@ QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
         releaseRow();
         return row(index);
     }
+    ensureConnected();
+    // The lock of the edit is gone when the connection was lost meanwhile: take it again.
+    if (!inserting)
+        lockRow(index);
     const QString what = QStringLiteral("The row could not be written");
     beginTransaction(what);
     std::optional<QVariantList> before;
@@ -467,6 +484,7 @@ QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
 }
 
 void KeyedRowStore::deleteRow(int index) {
+    ensureConnected();
     const QString what = QStringLiteral("The row could not be deleted");
     beginTransaction(what);
     const QString text = QStringLiteral("DELETE FROM %1 WHERE %2 = ?")

@@ -133,6 +133,9 @@ private:
     using Window = std::vector<QVariantList>;
     KeyedRowStore(const KeyedRowStore &other, std::vector<qint64> keys);
     void readColumns();
+    // Opens the connection again when its server dropped it; the transaction (and the row
+    // lock) that lived on it is gone then. Throws DatabaseError while the server is away.
+    void ensureConnected() const;
     std::vector<qint64> readKeys() const;
     Window &window(int windowIndex);
     void fetchInto(Window &rows, int firstIndex, int rowCount);
@@ -155,7 +158,7 @@ private:
     std::vector<ColumnInfo> m_columns;
     int m_keyField = -1;
     bool m_writable = false;
-    bool m_inTransaction = false; // a row lock holds a transaction open
+    mutable bool m_inTransaction = false; // a row lock holds a transaction open
     std::vector<qint64> m_keys;
     bool m_keysSorted = true;
     std::unordered_map<int, std::pair<Window, std::list<int>::iterator>> m_cache;

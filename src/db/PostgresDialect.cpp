@@ -1,0 +1,157 @@
+#include "db/PostgresDialect.h"
+
+#include "db/AliasRegistry.h"
+#include "db/DatabaseError.h"
+
+#include <QSqlQuery>
+
+namespace db {
+
+namespace {
+
+// SQLSTATE of a lock that could not be had at once (NOWAIT) or within lock_timeout.
+const QLatin1String lockNotAvailable("55P03");
+
+// Rows of a catalogue query about one table, named as written (to_regclass folds it).
+QSqlQuery catalogueQuery(const QSqlDatabase &db, const QString &text, const QString &table) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(text);
+    query.addBindValue(table);
+    if (!query.exec())
+        throw DatabaseError(QStringLiteral("Cannot read the description of table %1: %2")
+                                .arg(table, errorText(query.lastError())));
+    return query;
+}
+
+} // namespace
+
+bool PostgresDialect::tableExists(const QSqlDatabase &db, const QString &table) const {
+    QSqlQuery query =
+        catalogueQuery(db, QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), table);
+    return query.next() && query.value(0).toBool();
+}
+
+std::vector<ColumnInfo> PostgresDialect::columns(const QSqlDatabase &db,
+                                                 const QString &table) const {
+    // Declared types carry the text lengths and the small-integer ranges.
+    QSqlQuery query = catalogueQuery(
+        db,
+        QStringLiteral("SELECT attname, format_type(atttypid, atttypmod) FROM pg_attribute "
+                       "WHERE attrelid = to_regclass(?) AND attnum > 0 AND NOT attisdropped "
+                       "ORDER BY attnum"),
+        table);
+    std::vector<ColumnInfo> result;
+    while (query.next())
+        result.push_back(
+            columnFromDeclaredType(query.value(0).toString(), query.value(1).toString()));
+    return result;
+}
+
+QString PostgresDialect::keyColumn(const QSqlDatabase &db, const QString &table) const {
+    QSqlQuery query = catalogueQuery(
+        db,
+        QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
+                       "FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid "
+                       "AND a.attnum = ANY (i.indkey) "
+                       "WHERE i.indrelid = to_regclass(?) AND i.indisprimary"),
+        table);
+    QStringList names;
+    QString type;
+    while (query.next()) {
+        names << query.value(0).toString();
+        type = query.value(1).toString();
+    }
+    if (names.size() == 1 && columnFromDeclaredType(names.front(), type).type == FieldType::Integer)
+        return names.front();
+    if (names.size() == 1 && type == QLatin1String("smallint"))
+        return names.front();
+    return {};
+}
+
+QString PostgresDialect::continueNumberingStatement(const QString &table,
+                                                    const QString &keyColumn) const {
+    // The identity column's sequence goes on above the highest key in the table.
+    return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                          "COALESCE((SELECT MAX(%3) FROM %4), 0) + 1, false)")
+        .arg(storedName(table), storedName(keyColumn), quoted(keyColumn), quoted(table));
+}
+
+QString PostgresDialect::rowLockStatement(const QString &table, const QString &keyColumn) const {
+    return QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? FOR UPDATE NOWAIT")
+        .arg(quoted(table), quoted(keyColumn));
+}
+
+QString PostgresDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
+    // libpq waits at most this long for the server to accept and answer the start-up,
+    // so a server that takes the connection but never answers cannot hang the editor.
+    return QStringLiteral("connect_timeout=%1").arg(std::max(timeouts.connectSeconds, 1));
+}
+
+void PostgresDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const {
+    QSqlQuery query(db);
+    if (!query.exec(
+            QStringLiteral("SET lock_timeout = %1").arg(std::max(timeouts.lockMilliseconds, 0))))
+        throw DatabaseError(
+            QStringLiteral("Cannot set the lock timeout: %1").arg(errorText(query.lastError())));
+}
+
+bool PostgresDialect::isBusy(const QSqlError &error) const {
+    return error.nativeErrorCode() == lockNotAvailable;
+}
+
+bool PostgresDialect::isRowLocked(const QSqlError &error) const {
+    // A lock on the whole table (another program's LOCK TABLE) is not another designer.
+    return isBusy(error) && error.databaseText().contains(QLatin1String("lock on row"));
+}
+
+bool PostgresDialect::isConnectionLost(const QSqlError &error) const {
+    // Connection exceptions (class 08) and the server shutting down (57P01 to 57P03); a
+    // connection that broke mid-statement carries no state at all, only libpq's words.
+    const QString state = error.nativeErrorCode();
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P0")))
+        return true;
+    const QString text = error.databaseText() + error.driverText();
+    return text.contains(QLatin1String("server closed the connection")) ||
+           text.contains(QLatin1String("no connection to the server")) ||
+           text.contains(QLatin1String("terminating connection"));
+}
+
+bool PostgresDialect::isAlive(QSqlDatabase &db) const {
+    if (!db.isOpen())
+        return false;
+    QSqlQuery probe(db);
+    return probe.exec(QStringLiteral("SELECT 1")) || !isConnectionLost(probe.lastError());
+}
+
+void PostgresDialect::createTable(QSqlDatabase &db, const QString &table,
+                                  const QString &script) const {
+    // Two editors starting on an empty database must not both create the table: an
+    // advisory lock held to the end of the transaction makes the second wait and then find
+    // it there.
+    QSqlQuery query(db);
+    if (!db.transaction())
+        throw DatabaseError(
+            QStringLiteral("Cannot create table %1: %2").arg(table, errorText(db.lastError())));
+    bool ok = query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"));
+    query.addBindValue(QStringLiteral("korvandel:") + storedName(table));
+    ok = ok && query.exec();
+    QString reason = ok ? QString() : errorText(query.lastError());
+    if (ok && !tableExists(db, table)) {
+        for (const QString &statement : AliasRegistry::splitScript(script)) {
+            if (!query.exec(statement)) {
+                ok = false;
+                reason = errorText(query.lastError());
+                break;
+            }
+        }
+    }
+    if (!ok || !db.commit()) {
+        if (reason.isEmpty())
+            reason = errorText(db.lastError());
+        db.rollback();
+        throw DatabaseError(QStringLiteral("Cannot create table %1: %2").arg(table, reason));
+    }
+}
+
+} // namespace db

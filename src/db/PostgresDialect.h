@@ -1,0 +1,31 @@
+#pragma once
+
+#include "db/Dialect.h"
+
+namespace db {
+
+// A PostgreSQL server shared by several designers. Unquoted names are stored in lower
+// case; the table's key and declared types are read from the system catalogue (the
+// driver's own lookups match names by exact case); Edit locks its row with
+// SELECT ... FOR UPDATE NOWAIT; waits for locks are bounded by lock_timeout; a connection
+// the server dropped is noticed by a probe and opened again.
+class PostgresDialect : public Dialect {
+public:
+    QString engineName() const override { return QStringLiteral("PostgreSQL"); }
+    QString storedName(const QString &identifier) const override { return identifier.toLower(); }
+    bool tableExists(const QSqlDatabase &db, const QString &table) const override;
+    std::vector<ColumnInfo> columns(const QSqlDatabase &db, const QString &table) const override;
+    QString keyColumn(const QSqlDatabase &db, const QString &table) const override;
+    QString continueNumberingStatement(const QString &table,
+                                       const QString &keyColumn) const override;
+    QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
+    QString connectOptions(const ConnectionTimeouts &timeouts) const override;
+    void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;
+    bool isBusy(const QSqlError &error) const override;
+    bool isRowLocked(const QSqlError &error) const override;
+    bool isConnectionLost(const QSqlError &error) const override;
+    bool isAlive(QSqlDatabase &db) const override;
+    void createTable(QSqlDatabase &db, const QString &table, const QString &script) const override;
+};
+
+} // namespace db

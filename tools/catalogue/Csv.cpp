@@ -1,0 +1,133 @@
+#include "Csv.h"
+
+#include <QStringDecoder>
+
+namespace catalogue {
+
+namespace {
+
+bool needsQuotes(const QByteArray &text) {
+    if (text.isEmpty())
+        return true; // an empty text, as opposed to NULL
+    for (char c : text)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    return false;
+}
+
+QString decodeUtf8(const QByteArray &bytes, int line) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        throw CsvError(line, QStringLiteral("the text is not valid UTF-8"));
+    return text;
+}
+
+} // namespace
+
+bool CsvWriter::writeHeader(const QStringList &names) {
+    QVariantList values;
+    for (const QString &name : names)
+        values << name;
+    return writeRecord(values);
+}
+
+bool CsvWriter::writeRecord(const QVariantList &values) {
+    m_line.clear();
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            m_line += ',';
+        const QVariant &value = values.at(i);
+        if (value.isNull())
+            continue;
+        const QByteArray text = value.toString().toUtf8();
+        if (needsQuotes(text)) {
+            m_line += '"';
+            m_line += QByteArray(text).replace('"', "\"\"");
+            m_line += '"';
+        } else {
+            m_line += text;
+        }
+    }
+    m_line += "\r\n";
+    return m_device.write(m_line) == m_line.size();
+}
+
+bool CsvReader::fill() {
+    if (m_atEnd)
+        return false;
+    m_buffer.remove(0, m_position);
+    m_position = 0;
+    const QByteArray more = m_device.read(1 << 16);
+    if (more.isEmpty()) {
+        m_atEnd = true;
+        return false;
+    }
+    m_buffer += more;
+    return true;
+}
+
+// The next byte, or -1 at the end of the input.
+int CsvReader::next() {
+    if (m_position >= m_buffer.size() && !fill())
+        return -1;
+    return static_cast<unsigned char>(m_buffer.at(m_position++));
+}
+
+bool CsvReader::readRecord(QVariantList *fields) {
+    fields->clear();
+    int c = next();
+    if (c < 0)
+        return false;
+    m_recordLine = m_line;
+    QByteArray field;
+    bool quoted = false;
+    for (;;) {
+        // At the start of a field.
+        field.clear();
+        quoted = c == '"';
+        if (quoted) {
+            for (;;) {
+                c = next();
+                if (c < 0)
+                    throw CsvError(m_recordLine, QStringLiteral("a quoted field is not closed"));
+                if (c == '"') {
+                    c = next();
+                    if (c != '"')
+                        break;
+                } else if (c == '\n') {
+                    ++m_line;
+                }
+                field += char(c);
+            }
+            if (c >= 0 && c != ',' && c != '\r' && c != '\n')
+                throw CsvError(m_line, QStringLiteral("text follows a closing quote"));
+        } else {
+            while (c >= 0 && c != ',' && c != '\r' && c != '\n') {
+                if (c == '"')
+                    throw CsvError(m_line,
+                                   QStringLiteral("a quote inside a field that is not quoted"));
+                field += char(c);
+                c = next();
+            }
+        }
+        if (quoted || !field.isEmpty())
+            fields->append(decodeUtf8(field, m_line));
+        else
+            fields->append(QVariant());
+        if (c == ',') {
+            c = next();
+            continue;
+        }
+        if (c == '\r') {
+            c = next();
+            if (c != '\n')
+                throw CsvError(m_line, QStringLiteral("a carriage return without a line feed"));
+        }
+        if (c == '\n')
+            ++m_line;
+        return true;
+    }
+}
+
+} // namespace catalogue

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+
+namespace catalogue {
+
+// A malformed CSV input; the message names the line.
+class CsvError : public std::runtime_error {
+public:
+    CsvError(int line, const QString &reason)
+        : std::runtime_error(reason.toStdString()), m_line(line), m_reason(reason) {}
+    int line() const { return m_line; }
+    QString message() const { return QStringLiteral("line %1: %2").arg(m_line).arg(m_reason); }
+
+private:
+    int m_line;
+    QString m_reason;
+};
+
+// One record of RFC 4180 CSV in UTF-8. A NULL value is an empty unquoted field, an empty
+// text an empty quoted field (""), so the two stay apart through a file.
+class CsvWriter {
+public:
+    explicit CsvWriter(QIODevice &device) : m_device(device) {}
+    // Writes one record; a null QVariant is written as NULL. Returns false on a write error.
+    bool writeRecord(const QVariantList &values);
+    bool writeHeader(const QStringList &names);
+
+private:
+    QIODevice &m_device;
+    QByteArray m_line;
+};
+
+// Reads RFC 4180 records: fields separated by commas, records by CRLF or LF, fields with
+// commas, quotes or line breaks in double quotes, a quote inside written twice.
+class CsvReader {
+public:
+    explicit CsvReader(QIODevice &device) : m_device(device) {}
+    // The next record, or false at the end of the input. Null entries are NULL values.
+    // Throws CsvError for a malformed record or text that is not UTF-8.
+    bool readRecord(QVariantList *fields);
+    // The line on which the last record read began (1-based).
+    int recordLine() const { return m_recordLine; }
+
+private:
+    bool fill();
+    int next();
+
+    QIODevice &m_device;
+    QByteArray m_buffer;
+    qsizetype m_position = 0;
+    int m_line = 1;
+    int m_recordLine = 0;
+    bool m_atEnd = false;
+};
+
+} // namespace catalogue

@@ -1,0 +1,86 @@
+// korvandel-catalogue: creates, fills, copies, exports, imports and checks the Equipment table
+// of a database alias, resolved exactly as the editor resolves it.
+#include "CatalogueTable.h"
+#include "Commands.h"
+#include "data/EquipmentQuery.h"
+#include "db/AliasRegistry.h"
+#include "db/DatabaseError.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+enum ExitCode { success = 0, failed = 1, usageError = 2, differencesFound = 3 };
+
+const char *usageText =
+    "usage: korvandel-catalogue COMMAND ARGUMENTS\n"
+    "  create ALIAS              create the empty Equipment table (if missing)\n"
+    "  demo ALIAS                fill an empty table with the demo catalogue\n"
+    "  copy FROM TO              copy every row into the empty table of another alias\n"
+    "  export-csv ALIAS FILE     write the table to a CSV file (UTF-8, header line)\n"
+    "  import-csv ALIAS FILE     add the rows of such a CSV file\n"
+    "  check ALIAS               compare the table with the editor's columns\n"
+    "Aliases are read from $XDG_CONFIG_HOME/korvandel/databases.ini (~/.config/...); an\n"
+    "alias without a section is the SQLite file ALIAS.sqlite in the working directory.\n"
+    "Exit status: 0 done, 1 failed (nothing changed), 2 wrong arguments, 3 check found\n"
+    "differences.\n";
+
+struct Command {
+    int arguments;
+    std::function<int(const QStringList &)> run;
+};
+
+int report(const QString &text) {
+    std::printf("%s\n", qPrintable(text));
+    return success;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvandel-catalogue"));
+    data::registerEquipmentDatabase();
+    using namespace catalogue;
+    const std::map<QString, Command> commands{
+        {QStringLiteral("create"),
+         {1, [](const QStringList &a) { return report(createTable(a[0])); }}},
+        {QStringLiteral("demo"), {1, [](const QStringList &a) { return report(loadDemo(a[0])); }}},
+        {QStringLiteral("copy"),
+         {2, [](const QStringList &a) { return report(copyTable(a[0], a[1])); }}},
+        {QStringLiteral("export-csv"),
+         {2, [](const QStringList &a) { return report(exportCsv(a[0], a[1])); }}},
+        {QStringLiteral("import-csv"),
+         {2, [](const QStringList &a) { return report(importCsv(a[0], a[1])); }}},
+        {QStringLiteral("check"),
+         {1, [](const QStringList &a) {
+              const QStringList differences = checkTable(a[0]);
+              for (const QString &line : differences)
+                  std::printf("%s\n", qPrintable(line));
+              if (differences.isEmpty())
+                  return report(QStringLiteral("The table of alias %1 matches the editor's "
+                                               "columns")
+                                    .arg(a[0]));
+              return int(differencesFound);
+          }}}};
+
+    QStringList arguments = application.arguments().mid(1);
+    const auto command = arguments.isEmpty() ? commands.end() : commands.find(arguments.front());
+    if (command == commands.end() || arguments.size() - 1 != command->second.arguments) {
+        std::fputs(usageText, stderr);
+        return usageError;
+    }
+    int status = failed;
+    try {
+        status = command->second.run(arguments.mid(1));
+    } catch (const CatalogueError &error) {
+        std::fprintf(stderr, "korvandel-catalogue: %s\n", qPrintable(error.message()));
+    } catch (const db::DatabaseError &error) {
+        std::fprintf(stderr, "korvandel-catalogue: %s\n", qPrintable(error.message()));
+    }
+    db::AliasRegistry::closeAll();
+    return status;
+}
