@@ -101,8 +101,7 @@ print("%dx%d" % struct.unpack(">II", d[16:24]) if d[:8] == b"\x89PNG\r\n\x1a\n" 
 }
 
 check_installed_tree() { # PREFIX
-    local prefix=$1 programs=(korvandel) extra
-    [ -x "$build/tools/korvandel-catalogue" ] && programs+=(korvandel-catalogue)
+    local prefix=$1 programs=(korvandel korvandel-catalogue) extra
     check_files "$prefix" "${programs[@]/#/bin/}" share/applications/korvandel.desktop \
         share/man/man1/korvandel.1.gz share/doc/korvandel/copyright share/doc/korvandel/changelog.gz
     extra=$(cd "$prefix/bin" && ls | grep -vxF -f <(printf '%s\n' "${programs[@]}"))
