@@ -56,6 +56,18 @@ private slots:
         QCOMPARE(again.value(0).toInt(), 1);
     }
 
+    void emptyDefaultFileIsGivenTheSchema() {
+        // A first start cut short leaves an empty file behind.
+        db::AliasRegistry::setDefaultSchema(QStringLiteral("CutDB"),
+                                            QStringLiteral("CREATE TABLE A (X INTEGER);"));
+        QFile empty(QStringLiteral("CutDB.sqlite"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        QSqlQuery query(db::AliasRegistry::database(QStringLiteral("CutDB")));
+        QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM A")) && query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+    }
+
     void configuredPathMustExist() {
         configure(QStringLiteral("Gone"), QStringLiteral("SQLITE"),
                   QStringLiteral("no/such.sqlite"));

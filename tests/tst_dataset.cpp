@@ -324,6 +324,21 @@ private slots:
         QCOMPARE(set.state(), DataSetState::Inactive);
     }
 
+    void optionalColumnMayBeMissing() {
+        DataSet set(cat->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Items")});
+        set.setOptionalFields({QStringLiteral("missing")});
+        db::DataSource source(&set);
+        class NamesOptionalColumn : public db::DataLink {
+        public:
+            QString fieldName() const override { return QStringLiteral("Missing"); }
+        } link;
+        link.setDataSource(&source);
+        set.open();
+        QCOMPARE(set.state(), DataSetState::Browse);
+        QVERIFY(!set.findField(QStringLiteral("Missing")));
+    }
+
     void readOnlyResultBrowses() {
         auto set = std::make_unique<DataSet>(cat->alias());
         set->setSql({QStringLiteral("SELECT Code, COUNT(*) AS N FROM Items GROUP BY Code")});

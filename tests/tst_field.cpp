@@ -73,6 +73,12 @@ private slots:
         QTest::newRow("text cut to declared length") << "Txt"
                                                      << "ABCDEFG"
                                                      << "" << QVariant(QStringLiteral("ABCD"));
+        // A character of two UTF-16 units at the cut is dropped whole, never halved.
+        QTest::newRow("cut before a two-unit character")
+            << "Txt" << QStringLiteral("ABC\U0001F600D") << "" << QVariant(QStringLiteral("ABC"));
+        QTest::newRow("two-unit character that fits")
+            << "Txt" << QStringLiteral("AB\U0001F600D") << ""
+            << QVariant(QStringLiteral("AB\U0001F600"));
     }
     void conversion() {
         QFETCH(QString, column);

@@ -252,6 +252,24 @@ private slots:
         QCOMPARE(stored(QStringLiteral("Note"), 129), QStringLiteral("after"));
     }
 
+    // An Open that fails leaves the dataset closed, without fields or rows.
+    void failedOpenStaysClosed_data() { keysAreNeverReused_data(); }
+    void failedOpenStaysClosed() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        db::AliasRegistry::database(catalogue->alias()); // connected before the lock
+        catalogue->otherLocksAll();
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Items")});
+        QVERIFY(failureOf([&] { set.open(); }).contains(QLatin1String("lock")));
+        QCOMPARE(set.state(), DataSetState::Inactive);
+        QCOMPARE(set.fieldCount(), 0);
+        QCOMPARE(set.recordCount(), 0);
+        catalogue->otherReleases();
+        set.open();
+        QCOMPARE(set.recordCount(), SharedCatalogue::rows);
+    }
+
     // Writing keys: the engine numbers new rows and never gives a deleted row's key again.
     void keysAreNeverReused_data() {
         QTest::addColumn<QString>("engine");
@@ -270,6 +288,25 @@ private slots:
         QVERIFY(set->bookmark().toLongLong() > SharedCatalogue::rows);
     }
 
+    // Cancel after Post found the row deleted: the row leaves the result, the next row shows.
+    void cancelDropsARowDeletedMeanwhile_data() { keysAreNeverReused_data(); }
+    void cancelDropsARowDeletedMeanwhile() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(5);
+        set->edit();
+        set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("77"));
+        catalogue->otherRuns(QStringLiteral("DELETE FROM Items WHERE Number = 6;"));
+        QVERIFY(!failureOf([&] { set->post(); }).isEmpty());
+        set->cancel();
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->recordCount(), SharedCatalogue::rows - 1);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item7"));
+        QCOMPARE(catalogue->otherRuns(QStringLiteral("SELECT COUNT(*) FROM Items;")),
+                 QString::number(SharedCatalogue::rows - 1));
+    }
+
     // A Delete of a row another program deleted already is not a success.
     void deleteOfAGoneRowFails_data() { keysAreNeverReused_data(); }
     void deleteOfAGoneRowFails() {
@@ -285,6 +322,144 @@ private slots:
         // Edit of that row is refused at once as well.
         QVERIFY(failureOf([&] { set->edit(); }).contains(QLatin1String("deleted this row")));
         QCOMPARE(set->state(), DataSetState::Browse);
+    }
+
+    // A catalogue this process cannot write opens read-only: Edit and Insert fail at once.
+    void unwritableCatalogueOpensReadOnly_data() {
+        QTest::addColumn<QString>("fileMode");
+        QTest::addColumn<QString>("folderMode");
+        QTest::newRow("file read-only") << "444"
+                                        << "755";
+        QTest::newRow("folder not writable") << "666"
+                                             << "555";
+    }
+    void unwritableCatalogueOpensReadOnly() {
+        QFETCH(QString, fileMode);
+        QFETCH(QString, folderMode);
+        if (geteuid() == 0) {
+            // File modes do not bind the superuser: the case runs again as an ordinary user.
+            QProcess child;
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QStringLiteral("setpriv"),
+                        {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                         QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                         QStringLiteral("unwritableCatalogueOpensReadOnly:") +
+                             QString::fromUtf8(QTest::currentDataTag())});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                     child.readAll().constData());
+            return;
+        }
+        auto sqlite = std::make_unique<SqliteCatalogue>();
+        QProcess::execute(QStringLiteral("chmod"), {fileMode, sqlite->path()});
+        QProcess::execute(QStringLiteral("chmod"), {folderMode, sqlite->dir()});
+        catalogue = std::move(sqlite);
+        auto set = openItems();
+        QVERIFY(!set->canModify());
+        QCOMPARE(failureOf([&] { set->edit(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+        QCOMPARE(failureOf([&] { set->insert(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QProcess::execute(
+            QStringLiteral("chmod"),
+            {QStringLiteral("755"), static_cast<SqliteCatalogue &>(*catalogue).dir()});
+    }
+
+    // The file stays in the journal mode its owners keep it in, through open, Post and close.
+    void journalModeIsKept_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("write-ahead log") << "wal";
+        QTest::newRow("rollback journal") << "delete";
+    }
+    void journalModeIsKept() {
+        QFETCH(QString, mode);
+        catalogue = std::make_unique<SqliteCatalogue>(mode);
+        {
+            auto set = openItems();
+            set->edit();
+            set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("42"));
+            set->post();
+            QCOMPARE(catalogue->otherRuns(QStringLiteral("PRAGMA journal_mode;")), mode);
+        }
+        db::AliasRegistry::closeAll();
+        QCOMPARE(catalogue->otherRuns(QStringLiteral("PRAGMA journal_mode;")), mode);
+        QCOMPARE(stored(QStringLiteral("Heat"), 1), QStringLiteral("42"));
+    }
+
+    // Results without a row key the editor can use open read-only with their real rows.
+    void unkeyedTablesOpenReadOnly_data() {
+        QTest::addColumn<QString>("create");
+        QTest::newRow("view") << "CREATE VIEW Odd AS SELECT * FROM Items WHERE Number <= 103;";
+        QTest::newRow("table without rowid")
+            << "CREATE TABLE Odd (Number INTEGER PRIMARY KEY, Name VARCHAR(40), Heat SMALLINT, "
+               "Note TEXT) WITHOUT ROWID; INSERT INTO Odd SELECT * FROM Items WHERE Number <= 103;";
+    }
+    void unkeyedTablesOpenReadOnly() {
+        QFETCH(QString, create);
+        catalogue = std::make_unique<SqliteCatalogue>();
+        catalogue->otherRuns(create);
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Odd")});
+        set.open();
+        QCOMPARE(set.recordCount(), 103);
+        QVERIFY(!set.canModify());
+        set.last();
+        QCOMPARE(set.fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item103"));
+        QCOMPARE(failureOf([&] { set.edit(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+    }
+
+    // The embedded engine's row key: the rowid or the column that names it; none where a
+    // row has no stable rowid.
+    void sqliteKeyDiscovery_data() {
+        QTest::addColumn<QString>("create");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("INTEGER PRIMARY KEY names the rowid")
+            << "CREATE TABLE T (Id INTEGER PRIMARY KEY, A TEXT);"
+            << "Id";
+        QTest::newRow("INT PRIMARY KEY does not") << "CREATE TABLE T (Id INT PRIMARY KEY, A TEXT);"
+                                                  << "rowid";
+        QTest::newRow("composite key")
+            << "CREATE TABLE T (A INTEGER, B INTEGER, PRIMARY KEY (A, B));"
+            << "rowid";
+        QTest::newRow("no key") << "CREATE TABLE T (A TEXT);"
+                                << "rowid";
+        QTest::newRow("view") << "CREATE VIEW T AS SELECT * FROM Items;"
+                              << "";
+        QTest::newRow("without rowid")
+            << "CREATE TABLE T (Id INTEGER PRIMARY KEY, A TEXT) without rowid;"
+            << "";
+        QTest::newRow("letter case of the name") << "CREATE TABLE t (Id INTEGER PRIMARY KEY);"
+                                                 << "Id";
+    }
+    void sqliteKeyDiscovery() {
+        QFETCH(QString, create);
+        QFETCH(QString, key);
+        catalogue = std::make_unique<SqliteCatalogue>();
+        catalogue->otherRuns(create);
+        const QSqlDatabase db = db::AliasRegistry::database(catalogue->alias());
+        QCOMPARE(db::Dialect::of(db).keyColumn(db, QStringLiteral("T")), key);
+    }
+
+    void missingTableIsNamed() {
+        catalogue = std::make_unique<SqliteCatalogue>();
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Nowhere")});
+        QCOMPARE(failureOf([&] { set.open(); }), QStringLiteral("Table does not exist: Nowhere"));
+    }
+
+    // Clicking a row below an untouched new row: the new row is dropped and the row clicked
+    // (not the one below it) becomes current.
+    void clickBelowAnUntouchedNewRow() {
+        catalogue = std::make_unique<SqliteCatalogue>();
+        auto set = openItems();
+        set->setRecNo(3);
+        set->insert();
+        set->setRecNo(6); // the grid shows item6 in row 6: item1..item3, the new row, item4..
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->recordCount(), SharedCatalogue::rows);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item6"));
     }
 };
 

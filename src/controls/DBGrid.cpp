@@ -3,10 +3,12 @@
 #include "controls/Confirm.h"
 #include "controls/ErrorReport.h"
 #include "db/DataSet.h"
+#include "db/DatabaseError.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 
@@ -56,9 +58,24 @@ QVariant TDataSetModel::data(const QModelIndex &index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
         return {};
     const int field = m_fieldIndex[std::size_t(index.column())];
-    if (field < 0)
+    if (field < 0 || m_readsSuspended)
         return {};
-    return dataSet()->textAt(index.row(), field);
+    // Painting must not throw: a row the engine cannot give now shows empty cells.
+    try {
+        return dataSet()->textAt(index.row(), field);
+    } catch (const db::DatabaseError &error) {
+        reportReadFailure(error.message());
+        return {};
+    }
+}
+
+void TDataSetModel::reportReadFailure(const QString &message) const {
+    m_readsSuspended = true;
+    QTimer::singleShot(0, this, [this] { m_readsSuspended = false; });
+    if (m_readFailureReported)
+        return;
+    m_readFailureReported = true;
+    QTimer::singleShot(0, this, [message] { showErrorReport(message); });
 }
 
 QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -69,6 +86,7 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 void TDataSetModel::activeChanged() {
+    m_readFailureReported = false;
     beginResetModel();
     resolveFields();
     m_rows = countRows();
@@ -77,6 +95,7 @@ void TDataSetModel::activeChanged() {
 }
 
 void TDataSetModel::dataSetChanged() {
+    m_readFailureReported = false;
     const int rows = countRows();
     if (rows != m_rows) {
         // Insert and delete change the row count at an unknown place; a reset costs the

@@ -51,6 +51,12 @@ private:
     std::vector<TColumn> m_columns;
     std::vector<int> m_fieldIndex; // dataset column per grid column, -1 when missing
     int m_rows = 0;
+    // A row that could not be read while the grid painted: reported once, after the paint,
+    // and not again until the dataset's rows change. The rest of that paint reads no rows:
+    // each read would wait for the engine's lock again.
+    mutable bool m_readFailureReported = false;
+    mutable bool m_readsSuspended = false;
+    void reportReadFailure(const QString &message) const;
 };
 
 // The narrow header at the left of the grid: marks the current row (an arrow while

@@ -2,9 +2,11 @@
 
 #include "platform/PathMapping.h"
 
+#include <QAbstractFileIconProvider>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
 
 namespace data {
 
@@ -33,9 +35,29 @@ public:
     }
 };
 
+// Icons and type names from the name alone. The dialog must not read the files it lists:
+// reading one opens and closes a descriptor of it, and on Linux closing any descriptor of
+// a file drops every lock this process holds on that file. The catalogue lies in the
+// working folder, and its engine's locks are what keep another program from deleting
+// the posts in its journal or log.
+class NameOnlyIconProvider : public QAbstractFileIconProvider {
+public:
+    QIcon icon(const QFileInfo &info) const override {
+        return QAbstractFileIconProvider::icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo &info) const override {
+        if (!info.isFile())
+            return QAbstractFileIconProvider::type(info);
+        const QMimeType mime = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+};
+
 std::optional<QString> runFileDialog(const TOpenDialog &settings, QWidget *parent) {
+    const NameOnlyIconProvider icons; // outlives the dialog that uses it
     FileDialog dialog(parent, settings.Title());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(const_cast<NameOnlyIconProvider *>(&icons));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(settings.Filters());

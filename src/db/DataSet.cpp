@@ -71,8 +71,11 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
     QString where;
     QString key;
     const Dialect &dialect = Dialect::of(db);
-    if (parseSimpleSelect(text, &table, &where))
+    if (parseSimpleSelect(text, &table, &where)) {
+        if (!dialect.tableExists(db, table))
+            throw DatabaseError(QStringLiteral("Table does not exist: ") + table);
         key = dialect.keyColumn(db, table);
+    }
     std::unique_ptr<RowStore> store;
     if (!key.isEmpty()) {
         KeyedRowStore::Source source{db,    &dialect,   table,         key,
@@ -341,6 +344,10 @@ void DataSet::post() {
                 m_read = *conflict.stored();
             else
                 m_rowGone = true;
+            relockAfterFailedWrite();
+            throw;
+        } catch (const DatabaseError &) {
+            relockAfterFailedWrite();
             throw;
         }
     } else {
@@ -353,6 +360,18 @@ void DataSet::post() {
     m_buffer = std::move(stored);
     announce(Notice::Editing);
     announce(Notice::Changed);
+}
+
+void DataSet::relockAfterFailedWrite() {
+    // The failed write ended the edit's transaction and with it any row lock; the edit
+    // goes on, so it takes the lock again where it can.
+    if (m_state != DataSetState::Edit || m_rowGone)
+        return;
+    try {
+        m_rows->lockRow(m_current);
+    } catch (const DatabaseError &) {
+        // Post checks the stored row anyway.
+    }
 }
 
 void DataSet::cancel() {

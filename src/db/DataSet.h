@@ -66,8 +66,15 @@ public:
     // Makes the given 0-based row current (settling a pending row first).
     void setRecNo(int row);
 
+    // Every operation that throws leaves position, state, flags and row buffer as they were.
     void insert();
+    // Reads the row as stored now (taking the engine's row lock where it has one); that is
+    // what Post checks the stored row against.
     void edit();
+    // Writes the changed columns in one transaction that first reads the stored row again.
+    // Another program deleted the row, or changed a column the user changed too: RowConflict,
+    // the edit stays with the user's values; the next Post stores them knowingly (a deleted
+    // row as a new row). Columns only the other program changed are kept.
     void post();
     void cancel();
     void deleteRecord();
@@ -125,6 +132,7 @@ private:
     void dropPending();
     void beginEditState(DataSetState state);
     std::vector<bool> columnsToWrite() const;
+    void relockAfterFailedWrite();
 
     QString m_databaseName;
     QStringList m_sql;

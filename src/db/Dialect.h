@@ -48,7 +48,7 @@ public:
     // A table or column name ready to be spliced into a statement.
     virtual QString quoted(const QString &identifier) const;
 
-    // --- the table ---
+    // --- the table --- (each throws DatabaseError when the catalogue cannot be read now)
     virtual bool tableExists(const QSqlDatabase &db, const QString &table) const;
     // The table's columns with their declared types, in table order; empty when the table
     // (or view) does not exist.

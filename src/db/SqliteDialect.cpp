@@ -23,7 +23,11 @@ SchemaEntry schemaEntry(const QSqlDatabase &db, const QString &name) {
     query.prepare(QStringLiteral("SELECT type, sql FROM sqlite_master "
                                  "WHERE type IN ('table', 'view') AND name = ? COLLATE NOCASE"));
     query.addBindValue(name);
-    if (!query.exec() || !query.next())
+    // A catalogue that cannot be read now (locked) must not look like one without the table.
+    if (!query.exec())
+        throw DatabaseError(
+            QStringLiteral("Cannot read table %1: %2").arg(name, errorText(query.lastError())));
+    if (!query.next())
         return {};
     return {query.value(0).toString(), query.value(1).toString()};
 }
@@ -64,12 +68,13 @@ QString SqliteDialect::keyColumn(const QSqlDatabase &db, const QString &table) c
     QSqlQuery info(db);
     QStringList primary;
     QString primaryType;
-    if (info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)))) {
-        while (info.next()) {
-            if (info.value(5).toInt() > 0) {
-                primary << info.value(1).toString();
-                primaryType = info.value(2).toString();
-            }
+    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table))))
+        throw DatabaseError(
+            QStringLiteral("Cannot read table %1: %2").arg(table, errorText(info.lastError())));
+    while (info.next()) {
+        if (info.value(5).toInt() > 0) {
+            primary << info.value(1).toString();
+            primaryType = info.value(2).toString();
         }
     }
     // Only a column declared exactly INTEGER PRIMARY KEY is another name of the rowid.

@@ -1,0 +1,124 @@
+#!/bin/bash
+# End-to-end run of a conflict at Post in a real X session: the editor edits a row's heat,
+# another program changes the same column of the same row, Post shows the conflict box and
+# leaves the other program's value in the file; a second Post stores the user's value.
+#
+#   scripts/e2e-conflict.sh <korvandel binary> <make_demo_catalogue binary> [screenshot dir]
+#
+# Without a display it runs itself in a private X session (scripts/with-xvfb.sh).
+set -u
+
+if [ $# -lt 2 ]; then
+    echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
+    exit 2
+fi
+unset QT_QPA_PLATFORM # the pointer and keyboard need the real X session
+if [ -z "${DISPLAY:-}" ]; then
+    exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
+fi
+
+KORVANDEL=$(realpath "$1")
+MAKE_DEMO=$(realpath "$2")
+SHOTS=${3:+$(realpath -m "$3")}
+MENU=19 # the menu bar's height: client coordinates + (0, MENU) are window coordinates
+
+T=$(mktemp -d /tmp/korvandel-e2e-conflict.XXXXXX)
+APP_PID=
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$T"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    import -window root "$T/failure.png" 2>/dev/null &&
+        echo "screen at the failure: $T/failure.png (kept)" >&2 && trap - EXIT
+    exit 1
+}
+
+DB="$T/work/VantrelDB.sqlite"
+sql() { sqlite3 -readonly "$DB" "$1"; }
+# The other program writing the same catalogue.
+other() { sqlite3 -cmd ".timeout 5000" "$DB" "$1"; }
+
+mkdir -p "$T/work" "$T/home/.config"
+"$MAKE_DEMO" "$DB" || fail "cannot write the demo catalogue"
+cd "$T/work"
+HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$KORVANDEL" >"$T/korvandel.log" 2>&1 &
+APP_PID=$!
+
+click() {
+    xdotool mousemove --window "$1" "$2" "$3"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.3
+}
+clickClient() { click "$WID" "$1" $(($2 + MENU)); }
+find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+# The error box: a window captioned with the application's name.
+error_box() { xdotool search --onlyvisible --name '^Korvandel$' 2>/dev/null | head -1; }
+
+# Start-up: the configuration warning and the title screen come before the main window.
+WID=
+for _ in $(seq 1 150); do
+    kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended at start-up: $(cat "$T/korvandel.log")"
+    WID=$(find_window '^Vantrel Equipment Designer$')
+    [ -n "$WID" ] && break
+    box=$(find_window '^Warning$')
+    if [ -n "$box" ]; then
+        xdotool key --window "$box" Return
+        sleep 0.5
+        continue
+    fi
+    title=$(find_window '^Vantrel : Korvandel$')
+    if [ -n "$title" ]; then
+        click "$title" 581 452 # its "Start" button
+        xdotool key Return
+        continue
+    fi
+    sleep 0.2
+done
+[ -n "$WID" ] || fail "the main window did not appear"
+sleep 1
+
+FIRST=$(sql "SELECT Number FROM Equipment ORDER BY rowid LIMIT 1")
+EDIT_X=443; POST_X=491; NAV_Y=16
+field() { echo $((4 + 1 + $1 + 12)) $((164 + 1 + $2 + 10)); }
+HEAT=$(field 68 204)
+
+# Edit the heat; meanwhile another program sets the same column of the same row.
+clickClient $EDIT_X $NAV_Y
+clickClient $HEAT
+xdotool key ctrl+a
+xdotool type --delay 50 '77'
+other "UPDATE Equipment SET HeatToUser = 9 WHERE Number = $FIRST;"
+
+# Post: refused with the conflict box; the other program's value stays.
+clickClient $POST_X $NAV_Y
+BOX=
+for _ in $(seq 1 25); do
+    BOX=$(error_box)
+    [ -n "$BOX" ] && break
+    sleep 0.2
+done
+[ -n "$BOX" ] || fail "Post showed no conflict box"
+[ -n "$SHOTS" ] && mkdir -p "$SHOTS" && import -window root "$SHOTS/conflict.png"
+got=$(sql "SELECT HeatToUser FROM Equipment WHERE Number = $FIRST")
+[ "$got" = "9" ] || fail "the first Post overwrote the other program's heat (found '$got')"
+echo "ok: the first Post was refused with a box; the other program's 9 is kept"
+xdotool key Return # the box has the focus
+sleep 0.5
+[ -z "$(error_box)" ] || fail "the conflict box did not close"
+
+# A second Post stores the user's value, knowingly.
+clickClient $POST_X $NAV_Y
+sleep 0.5
+[ -z "$(error_box)" ] || fail "the second Post was refused too"
+got=$(sql "SELECT HeatToUser FROM Equipment WHERE Number = $FIRST")
+[ "$got" = "77" ] || fail "the second Post stored '$got', expected 77"
+echo "ok: the second Post stored 77"
+
+kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended during the run"
+echo "PASS"
