@@ -9,7 +9,7 @@
 #
 # The server is the one the KORVANDEL_PG_* variables name (scripts/start-postgres.sh);
 # without them the run is skipped (exit 77). Its Equipment table is dropped and filled
-# with the demo rows. Without a display it runs itself in a private X session.
+# with the demo rows, and dropped again at the end. Without a display it runs itself in a private X session.
 set -u
 
 if [ $# -lt 2 ]; then
@@ -38,6 +38,7 @@ stop_editors() {
 }
 cleanup() {
     stop_editors
+    sql "DROP TABLE IF EXISTS equipment" >/dev/null # the server as other tests expect it
     rm -rf "$T"
 }
 trap cleanup EXIT
