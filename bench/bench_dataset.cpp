@@ -8,6 +8,7 @@
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
+#include "db/DatabaseError.h"
 #include "db/Dialect.h"
 
 #include <QCoreApplication>
@@ -145,6 +146,10 @@ int main(int argc, char **argv) {
         args = args.mid(2);
     }
     const int rows = !args.isEmpty() ? args.at(0).toInt() : 1000000;
+    if (rows <= 0) {
+        std::fprintf(stderr, "usage: bench_dataset [--engine sqlite|postgres] [rows] [file]\n");
+        return 2;
+    }
     std::optional<Engine> engine;
     if (engineName == QLatin1String("sqlite"))
         engine = sqliteEngine(args.size() > 1
@@ -155,7 +160,7 @@ int main(int argc, char **argv) {
         engine = postgresEngine();
     else
         std::fprintf(stderr, "unknown engine %s (sqlite or postgres)\n", qPrintable(engineName));
-    if (!engine || rows <= 0)
+    if (!engine)
         return 2;
 
     const QString ini = QDir::tempPath() + QStringLiteral("/korvandel-bench-%1.ini").arg(getpid());
@@ -165,9 +170,14 @@ int main(int argc, char **argv) {
         engine->configureAlias(settings);
     }
     db::AliasRegistry::setConfigFile(ini);
-    QSqlDatabase db = db::AliasRegistry::database(data::equipmentAlias());
+    QSqlDatabase db;
+    try {
+        db = db::AliasRegistry::database(data::equipmentAlias());
+    } catch (const db::DatabaseError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+    }
     QFile::remove(ini); // it holds the server's password
-    if (!fillTable(db, *engine, rows))
+    if (!db.isOpen() || !fillTable(db, *engine, rows))
         return 1;
     const db::Dialect &dialect = db::Dialect::of(db);
 
