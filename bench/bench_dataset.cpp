@@ -1,11 +1,14 @@
 // The dataset over a million-row Equipment table: each operation beside a bare reference
 // run through the same driver in the same process.
-//   bench_dataset [rows] [database-file | aliases.ini]
-// With an alias file, its VantrelDB alias (a PostgreSQL server, say) holds the table.
+//   bench_dataset [--engine sqlite|postgres] [rows] [database-file]
+// The embedded engine works on a file (made once in /tmp by default); the server engine on
+// the database the KORVANDEL_PG_* variables name (scripts/start-postgres.sh), refilled
+// whenever it does not hold exactly [rows] rows.
 #include "data/EquipmentQuery.h"
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
+#include "db/DatabaseError.h"
 #include "db/Dialect.h"
 
 #include <QCoreApplication>
@@ -14,9 +17,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -41,55 +46,140 @@ double timeMs(const std::function<void()> &work, int runs = 5) {
     return times[times.size() / 2];
 }
 
-void makeTable(const QString &path, int rows) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
-    db.setDatabaseName(path);
-    db.open();
-    db::AliasRegistry::runScript(db, data::equipmentSchemaSql());
-    QSqlQuery fill(db);
-    // One in a hundred rows is a "Gauss" item, so that search matches 1 % of the rows.
-    const bool ok = fill.exec(
-        QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO Equipment (Code, Name, Abbrev, Kind, Era, HeatToUser, DamageToTarget, "
-            "RangeMin, RangeS, RangeM, RangeL, Weight, Crits, Ammo, CV, Cost, Description1, "
-            "Description2, Chamber1, Chamber2, NeedLOS, IsMissile) "
-            "SELECT 'K' || i, 'Item ' || i || CASE WHEN i % 100 = 0 THEN ' Gauss' ELSE ' Laser' "
-            "END, "
-            "'IT' || (i % 1000), 'Weapon', 'IS', i % 30, i % 20, 0, 3, 6, 9, (i % 40) / 2.0, i % "
-            "8, "
-            "i % 50, i % 300, i * 10, 'A generated item for the benchmark, row ' || i, "
-            "'Second line of the description', 'K' || (i + 1), 'K' || (i + 2), i % 2, 0 FROM n")
-            .arg(rows));
-    if (!ok)
-        std::fprintf(stderr, "fill failed\n");
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("make"));
+// Where the benchmark's rows live and how that engine's alias is written.
+struct Engine {
+    QString where;                                   // for the heading
+    std::function<void(QSettings &)> configureAlias; // Driver and location of VantrelDB
+    QString afterFill;                               // statistics (and visibility) for the planner
+};
+
+// The embedded engine: a file that is given the schema when it does not exist yet.
+Engine sqliteEngine(const QString &path) {
+    if (!QFileInfo::exists(path)) {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
+        db.setDatabaseName(path);
+        db.open();
+        db::AliasRegistry::runScript(db, data::equipmentSchemaSql());
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("make"));
+    }
+    return {path,
+            [path](QSettings &alias) {
+                alias.setValue(QStringLiteral("Driver"), QStringLiteral("SQLITE"));
+                alias.setValue(QStringLiteral("Path"), path);
+            },
+            QStringLiteral("ANALYZE")};
+}
+
+// The server engine through its local socket; the editor creates the table on first use.
+std::optional<Engine> postgresEngine() {
+    const auto env = [](const char *name) { return qEnvironmentVariable(name); };
+    if (env("KORVANDEL_PG_HOST").isEmpty()) {
+        std::fprintf(stderr, "--engine postgres needs the KORVANDEL_PG_* variables: "
+                             "eval \"$(scripts/start-postgres.sh)\"\n");
+        return std::nullopt;
+    }
+    data::registerEquipmentDatabase();
+    return Engine{
+        QStringLiteral("PostgreSQL %1 on %2:%3")
+            .arg(env("KORVANDEL_PG_DATABASE"), env("KORVANDEL_PG_HOST"), env("KORVANDEL_PG_PORT")),
+        [env](QSettings &alias) {
+            alias.setValue(QStringLiteral("Driver"), QStringLiteral("PSQL"));
+            alias.setValue(QStringLiteral("Host"), env("KORVANDEL_PG_HOST"));
+            alias.setValue(QStringLiteral("Port"), env("KORVANDEL_PG_PORT"));
+            alias.setValue(QStringLiteral("Database"), env("KORVANDEL_PG_DATABASE"));
+            alias.setValue(QStringLiteral("User"), env("KORVANDEL_PG_USER"));
+            alias.setValue(QStringLiteral("Password"), env("KORVANDEL_PG_PASSWORD"));
+        },
+        QStringLiteral("VACUUM ANALYZE Equipment")};
+}
+
+bool execOrReport(QSqlDatabase &db, const QString &text) {
+    QSqlQuery query(db);
+    if (query.exec(text))
+        return true;
+    std::fprintf(stderr, "failed: %s\n%s\n", qPrintable(text.left(200)),
+                 qPrintable(query.lastError().text()));
+    return false;
+}
+
+// Gives the table exactly `rows` generated rows unless it has that many already. One in a
+// hundred rows is a "Gauss" item, so that search matches 1 % of the rows.
+bool fillTable(QSqlDatabase &db, const Engine &engine, int rows) {
+    QSqlQuery count(db);
+    if (count.exec(QStringLiteral("SELECT COUNT(*) FROM Equipment")) && count.next() &&
+        count.value(0).toInt() == rows)
+        return true;
+    count.finish();
+    std::printf("filling %d rows in %s ...\n", rows, qPrintable(engine.where));
+    std::fflush(stdout);
+    const db::Dialect &dialect = db::Dialect::of(db);
+    return execOrReport(db, QStringLiteral("DELETE FROM Equipment")) &&
+           execOrReport(
+               db,
+               QStringLiteral(
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                   "INSERT INTO Equipment (Code, Name, Abbrev, Kind, Era, HeatToUser, "
+                   "DamageToTarget, RangeMin, RangeS, RangeM, RangeL, Weight, Crits, Ammo, CV, "
+                   "Cost, Description1, Description2, Chamber1, Chamber2, NeedLOS, IsMissile) "
+                   "SELECT 'K' || i, 'Item ' || i || CASE WHEN i % 100 = 0 THEN ' Gauss' ELSE "
+                   "' Laser' END, 'IT' || (i % 1000), 'Weapon', 'IS', i % 30, i % 20, 0, 3, 6, "
+                   "9, (i % 40) / 2.0, i % 8, i % 50, i % 300, i * 10, "
+                   "'A generated item for the benchmark, row ' || i, "
+                   "'Second line of the description', 'K' || (i + 1), 'K' || (i + 2), "
+                   "i % 2 = 1, %2 FROM n")
+                   .arg(rows)
+                   .arg(dialect.booleanLiteral(false))) &&
+           execOrReport(db, engine.afterFill);
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const QString path =
-        argc > 2 ? QString::fromLocal8Bit(argv[2])
-                 : QDir::tempPath() + QStringLiteral("/korvandel-bench-%1.sqlite").arg(rows);
-    const bool aliasFile = path.endsWith(QLatin1String(".ini"));
-    if (!aliasFile && !QFileInfo::exists(path)) {
-        std::printf("building %d rows in %s ...\n", rows, qPrintable(path));
-        makeTable(path, rows);
+    QStringList args = app.arguments().mid(1);
+    QString engineName = QStringLiteral("sqlite");
+    if (!args.isEmpty() && args.front() == QLatin1String("--engine") && args.size() > 1) {
+        engineName = args.at(1);
+        args = args.mid(2);
     }
-    const QString ini =
-        aliasFile ? path : QDir::tempPath() + QStringLiteral("/korvandel-bench.ini");
-    if (!aliasFile) {
+    const int rows = !args.isEmpty() ? args.at(0).toInt() : 1000000;
+    if (rows <= 0) {
+        std::fprintf(stderr, "usage: bench_dataset [--engine sqlite|postgres] [rows] [file]\n");
+        return 2;
+    }
+    std::optional<Engine> engine;
+    if (engineName == QLatin1String("sqlite"))
+        engine = sqliteEngine(args.size() > 1
+                                  ? args.at(1)
+                                  : QDir::tempPath() +
+                                        QStringLiteral("/korvandel-bench-%1.sqlite").arg(rows));
+    else if (engineName == QLatin1String("postgres"))
+        engine = postgresEngine();
+    else
+        std::fprintf(stderr, "unknown engine %s (sqlite or postgres)\n", qPrintable(engineName));
+    if (!engine)
+        return 2;
+
+    const QString ini = QDir::tempPath() + QStringLiteral("/korvandel-bench-%1.ini").arg(getpid());
+    {
         QSettings settings(ini, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("VantrelDB/Driver"), QStringLiteral("SQLITE"));
-        settings.setValue(QStringLiteral("VantrelDB/Path"), path);
+        settings.beginGroup(data::equipmentAlias());
+        engine->configureAlias(settings);
     }
     db::AliasRegistry::setConfigFile(ini);
-    QSqlDatabase db = db::AliasRegistry::database(data::equipmentAlias());
+    QSqlDatabase db;
+    try {
+        db = db::AliasRegistry::database(data::equipmentAlias());
+    } catch (const db::DatabaseError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+    }
+    QFile::remove(ini); // it holds the server's password
+    if (!db.isOpen() || !fillTable(db, *engine, rows))
+        return 1;
+    const db::Dialect &dialect = db::Dialect::of(db);
 
     auto bareKeys = [&](const QString &where, const QString &pattern) {
         QSqlQuery query(db);
@@ -105,13 +195,12 @@ int main(int argc, char **argv) {
             keys.push_back(query.value(0).toLongLong());
         return keys.size();
     };
-    const db::Dialect &dialect = db::Dialect::of(db);
     const QString likeWhere = QStringLiteral("WHERE %1 OR %2")
                                   .arg(dialect.caseBlindLike(QStringLiteral("Name")),
                                        dialect.caseBlindLike(QStringLiteral("Abbrev")));
     bareKeys(QString(), QString()); // warm the page cache for both sides alike
 
-    std::printf("Korvandel dataset benchmark, %d rows (%s)\n", rows, qPrintable(path));
+    std::printf("Korvandel dataset benchmark, %d rows (%s)\n", rows, qPrintable(engine->where));
     std::printf("%-34s %12s %14s\n", "operation", "dataset ms", "reference ms");
 
     const double rssBefore = residentMegabytes();
