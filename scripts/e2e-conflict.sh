@@ -12,15 +12,12 @@ if [ $# -lt 2 ]; then
     echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
     exit 2
 fi
-unset QT_QPA_PLATFORM # the pointer and keyboard need the real X session
-if [ -z "${DISPLAY:-}" ]; then
-    exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
-fi
+source "$(dirname "$0")/e2e-lib.sh"
+e2e_run_in_x "$0" "$@"
 
 KORVANDEL=$(realpath "$1")
 MAKE_DEMO=$(realpath "$2")
 SHOTS=${3:+$(realpath -m "$3")}
-MENU=19 # the menu bar's height: client coordinates + (0, MENU) are window coordinates
 
 T=$(mktemp -d /tmp/korvandel-e2e-conflict.XXXXXX)
 APP_PID=
@@ -49,44 +46,13 @@ cd "$T/work"
 HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$KORVANDEL" >"$T/korvandel.log" 2>&1 &
 APP_PID=$!
 
-click() {
-    xdotool mousemove --window "$1" "$2" "$3"
-    sleep 0.2
-    xdotool click 1
-    sleep 0.3
-}
-clickClient() { click "$WID" "$1" $(($2 + MENU)); }
-find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 # The error box: a window captioned with the application's name.
-error_box() { xdotool search --onlyvisible --name '^Korvandel$' 2>/dev/null | head -1; }
+error_box() { find_window "$APP_PID" '^Korvandel$'; }
 
-# Start-up: the configuration warning and the title screen come before the main window.
-WID=
-for _ in $(seq 1 150); do
-    kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended at start-up: $(cat "$T/korvandel.log")"
-    WID=$(find_window '^Vantrel Equipment Designer$')
-    [ -n "$WID" ] && break
-    box=$(find_window '^Warning$')
-    if [ -n "$box" ]; then
-        xdotool key --window "$box" Return
-        sleep 0.5
-        continue
-    fi
-    title=$(find_window '^Vantrel : Korvandel$')
-    if [ -n "$title" ]; then
-        click "$title" 581 452 # its "Start" button
-        xdotool key Return
-        continue
-    fi
-    sleep 0.2
-done
-[ -n "$WID" ] || fail "the main window did not appear"
-sleep 1
+WID=$(wait_for_main_window "$APP_PID") ||
+    fail "the main window did not appear: $(cat "$T/korvandel.log")"
 
 FIRST=$(sql "SELECT Number FROM Equipment ORDER BY rowid LIMIT 1")
-EDIT_X=443; POST_X=491; NAV_Y=16
-field() { echo $((4 + 1 + $1 + 12)) $((164 + 1 + $2 + 10)); }
-HEAT=$(field 68 204)
 
 # Edit the heat; meanwhile another program sets the same column of the same row.
 clickClient $EDIT_X $NAV_Y

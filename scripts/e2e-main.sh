@@ -20,17 +20,12 @@ if [ $# -lt 2 ]; then
     echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
     exit 2
 fi
-# A real X session: the headless platform that widget tests use would hide the window from
-# the pointer and keyboard.
-unset QT_QPA_PLATFORM
-if [ -z "${DISPLAY:-}" ]; then
-    exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
-fi
+source "$(dirname "$0")/e2e-lib.sh"
+e2e_run_in_x "$0" "$@"
 
 KORVANDEL=$(realpath "$1")
 MAKE_DEMO=$(realpath "$2")
 SHOTS=${3:+$(realpath -m "$3")}
-MENU=19 # the menu bar's height: client coordinates + (0, MENU) are window coordinates
 
 T=$(mktemp -d /tmp/korvandel-e2e.XXXXXX)
 APP_PID=
@@ -63,42 +58,8 @@ cd "$T/work"
 HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$KORVANDEL" >"$T/korvandel.log" 2>&1 &
 APP_PID=$!
 
-# Window-relative clicks; without a window manager these are client coordinates.
-# The pointer rests a moment before the click, as a hand's would: a press that arrives
-# with the motion can reach the control before it knows the pointer is over it.
-click() {
-    xdotool mousemove --window "$1" "$2" "$3"
-    sleep 0.2
-    xdotool click 1
-    sleep 0.3
-}
-# Clicks a point of the main window's client area (below the menu bar).
-clickClient() { click "$WID" "$1" $(($2 + MENU)); }
-find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
-
-# Start-up: the configuration warning (no ..\Vantrel.INI yet) and the title screen come
-# first; the main window appears once the catalogue is open.
-WID=
-for _ in $(seq 1 150); do
-    kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended at start-up: $(cat "$T/korvandel.log")"
-    WID=$(find_window '^Vantrel Equipment Designer$')
-    [ -n "$WID" ] && break
-    box=$(find_window '^Warning$')
-    if [ -n "$box" ]; then
-        xdotool key --window "$box" Return # its OK button has the focus
-        sleep 0.5
-        continue
-    fi
-    title=$(find_window '^Vantrel : Korvandel$')
-    if [ -n "$title" ]; then
-        click "$title" 581 452 # its "Start" button
-        xdotool key Return
-        continue
-    fi
-    sleep 0.2
-done
-[ -n "$WID" ] || fail "the main window did not appear"
-sleep 1
+WID=$(wait_for_main_window "$APP_PID") ||
+    fail "the main window did not appear: $(cat "$T/korvandel.log")"
 [ -f "$T/Vantrel.INI" ] || fail "the configuration file was not created"
 
 FIRST=$(sql "SELECT Number FROM Equipment ORDER BY rowid LIMIT 1")
@@ -112,17 +73,12 @@ if [ -n "$SHOTS" ]; then
     import -window "$WID" "$SHOTS/main.png"
 fi
 
-# Navigator buttons (client coordinates of their centres).
-NEW_X=367; EDIT_X=443; POST_X=491; FIRST_X=23; NEXT_X=137; NAV_Y=16
-# Fields of the detail panel: scroll box at (4, 164), its frame 1 pixel, panel inside.
-field() { echo $((4 + 1 + $1 + 12)) $((164 + 1 + $2 + 10)); }
-HEAT=$(field 68 204) # Heat and Damage (4,172) / To User (8,16) / edit (56,16)
 NAME=$(field 48 24)  # Name (4,8) / edit (44,16)
 ERA=$(field 644 24)  # Name (4,8) / drop-down box (640,16), its text part
 FIRE=$(field 88 112) # Internal Info (4,96) / "Fire Sound" (84,16)
 GRID_ROW1="150 60"   # the grid's first row: grid at (4,32), titles 19 high
 # The default error report is captioned with the application title.
-no_error_box() { [ -z "$(find_window '^Korvandel$')" ]; }
+no_error_box() { [ -z "$(find_window "$APP_PID" '^Korvandel$')" ]; }
 
 # 1. Edit, change the heat field, Post: the table holds the new value.
 clickClient $EDIT_X $NAV_Y

@@ -20,15 +20,12 @@ if [ -z "${KORVANDEL_PG_HOST:-}" ]; then
     echo "SKIP: no PostgreSQL server (KORVANDEL_PG_HOST is unset)"
     exit 77
 fi
-unset QT_QPA_PLATFORM # the pointer and keyboard need the real X session
-if [ -z "${DISPLAY:-}" ]; then
-    exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
-fi
+source "$(dirname "$0")/e2e-lib.sh"
+e2e_run_in_x "$0" "$@"
 
 KORVANDEL=$(realpath "$1")
 CATALOGUE=$(realpath "$2")
 SHOTS=${3:+$(realpath -m "$3")}
-MENU=19 # the menu bar's height: client coordinates + (0, MENU) are window coordinates
 
 T=$(mktemp -d /tmp/korvandel-e2e-pg.XXXXXX)
 PIDS=()
@@ -80,57 +77,26 @@ make_user B
 HOME="$T/A" XDG_CONFIG_HOME="$T/A/.config" "$CATALOGUE" demo VantrelDB >"$T/catalogue.log" 2>&1 ||
     fail "korvandel-catalogue demo: $(cat "$T/catalogue.log")"
 
-click() {
-    xdotool mousemove --window "$1" "$2" "$3"
-    sleep 0.2
-    xdotool click 1
-    sleep 0.3
-}
-# A visible window of one editor process, by its caption.
-find_window() { xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -1; }
-
 # Starts editor $1 and passes its start-up (configuration warning, title screen); sets
 # PID_$1 and WID_$1, the main window.
 start_editor() {
-    local user=$1 pid wid box title
+    local user=$1 pid wid
     (cd "$T/$user/work" &&
         exec env HOME="$T/$user" XDG_CONFIG_HOME="$T/$user/.config" "$KORVANDEL") \
         >"$T/$user/korvandel.log" 2>&1 &
     pid=$!
     PIDS+=("$pid")
-    wid=
-    for _ in $(seq 1 150); do
-        kill -0 "$pid" 2>/dev/null || fail "editor $user ended at start-up"
-        wid=$(find_window "$pid" '^Vantrel Equipment Designer$')
-        [ -n "$wid" ] && break
-        box=$(find_window "$pid" '^Warning$')
-        if [ -n "$box" ]; then
-            xdotool windowraise "$box" key --window "$box" Return # its OK button has the focus
-            sleep 0.5
-            continue
-        fi
-        title=$(find_window "$pid" '^Vantrel : Korvandel$')
-        if [ -n "$title" ]; then
-            xdotool windowraise "$title"
-            click "$title" 581 452 # its "Start" button
-            xdotool key Return
-            continue
-        fi
-        sleep 0.2
-    done
-    [ -n "$wid" ] || fail "the main window of editor $user did not appear"
-    sleep 1
+    wid=$(wait_for_main_window "$pid") || fail "the main window of editor $user did not appear"
     printf -v "PID_$user" %s "$pid"
     printf -v "WID_$user" %s "$wid"
 }
 
 # The windows overlap: the one acted on is raised first.
 use() {
-    W=$1
-    xdotool windowraise "$W" 2>/dev/null
+    WID=$1
+    xdotool windowraise "$WID" 2>/dev/null
     sleep 0.3
 }
-clickClient() { click "$W" "$1" $(($2 + MENU)); }
 # The error box of an editor: a window captioned with the application's name.
 error_box() { find_window "$1" '^Korvandel$'; }
 wait_box() {
@@ -165,10 +131,6 @@ FIRST=$(sql "SELECT number FROM equipment ORDER BY number LIMIT 1")
 HEAT_BEFORE=$(sql "SELECT heattouser FROM equipment WHERE number = $FIRST")
 NEW_HEAT=$(((HEAT_BEFORE + 17) % 100))
 
-# Navigator buttons (client coordinates of their centres) and the heat field.
-EDIT_X=443; POST_X=491; NEXT_X=137; PRIOR_X=99; NAV_Y=16; SEARCH_X=617
-field() { echo $((4 + 1 + $1 + 12)) $((164 + 1 + $2 + 10)); }
-HEAT=$(field 68 204) # Heat and Damage (4,172) / To User (8,16) / edit (56,16)
 
 # 1. A edits the first row: the server holds A's row lock in an open transaction.
 use "$WID_A"
