@@ -47,14 +47,7 @@ private slots:
         settings.endGroup();
         settings.sync();
         db::AliasRegistry::setConfigFile(ini);
-        db::AliasRegistry::setLoginPrompt([](const db::AliasRegistry::LoginRequest &request)
-                                              -> std::optional<db::AliasRegistry::Login> {
-            const auto login =
-                dialogs::askDatabaseLogin(request.database, request.user, request.reason);
-            if (!login)
-                return std::nullopt;
-            return db::AliasRegistry::Login{login->first, login->second};
-        });
+        dialogs::installDatabaseLoginPrompt();
     }
     void cleanup() { db::AliasRegistry::closeAll(); }
 

@@ -2,7 +2,6 @@
 #include "controls/ErrorReport.h"
 #include "controls/Fonts.h"
 #include "data/EquipmentQuery.h"
-#include "db/AliasRegistry.h"
 #include "dialogs/LoginDialog.h"
 #include "platform/Version.h"
 #include "report/QRReportPrinter.h"
@@ -132,14 +131,7 @@ int main(int argc, char *argv[]) {
     CreateQRPrinter(&application);
     data::registerEquipmentDatabase();
     // A database server that wants a password the alias does not give asks for a login.
-    db::AliasRegistry::setLoginPrompt([](const db::AliasRegistry::LoginRequest &request)
-                                          -> std::optional<db::AliasRegistry::Login> {
-        const auto login =
-            dialogs::askDatabaseLogin(request.database, request.user, request.reason);
-        if (!login)
-            return std::nullopt;
-        return db::AliasRegistry::Login{login->first, login->second};
-    });
+    dialogs::installDatabaseLoginPrompt();
 
     auto *window = new app::TfrmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);

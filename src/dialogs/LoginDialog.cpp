@@ -1,5 +1,7 @@
 #include "dialogs/LoginDialog.h"
 
+#include "db/AliasRegistry.h"
+
 #include <QApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -71,6 +73,16 @@ askDatabaseLogin(const QString &database, const QString &user, const QString &re
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return std::make_pair(dialog.userName(), dialog.password());
+}
+
+void installDatabaseLoginPrompt() {
+    db::AliasRegistry::setLoginPrompt([](const db::AliasRegistry::LoginRequest &request)
+                                          -> std::optional<db::AliasRegistry::Login> {
+        const auto login = askDatabaseLogin(request.database, request.user, request.reason);
+        if (!login)
+            return std::nullopt;
+        return db::AliasRegistry::Login{login->first, login->second};
+    });
 }
 
 } // namespace dialogs

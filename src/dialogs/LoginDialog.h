@@ -35,4 +35,8 @@ public:
 std::optional<std::pair<QString, QString>>
 askDatabaseLogin(const QString &database, const QString &user, const QString &reason);
 
+// Makes the dialog the database layer's login prompt: a server that wants a password the
+// alias does not give asks the user through it.
+void installDatabaseLoginPrompt();
+
 } // namespace dialogs
