@@ -13,15 +13,6 @@ using db::DataSetState;
 
 namespace {
 
-QString failureOf(const std::function<void()> &action) {
-    try {
-        action();
-    } catch (const db::DatabaseError &error) {
-        return error.message();
-    }
-    return {};
-}
-
 std::unique_ptr<DataSet> openItems(const QString &alias) {
     auto set = std::make_unique<DataSet>(alias);
     set->setSql({QStringLiteral("SELECT * FROM Items")});

@@ -16,15 +16,6 @@ using db::DataSetState;
 
 namespace {
 
-QString failureOf(const std::function<void()> &action) {
-    try {
-        action();
-    } catch (const db::DatabaseError &error) {
-        return error.message();
-    }
-    return {};
-}
-
 // Everything a failed operation must leave as it was.
 struct Snapshot {
     int recNo;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/AliasRegistry.h"
+#include "db/DatabaseError.h"
 
 #include <QProcess>
 #include <QSettings>
@@ -9,7 +10,18 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <functional>
 #include <memory>
+
+// The message of the database error an action throws; empty when it succeeds.
+inline QString failureOf(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const db::DatabaseError &error) {
+        return error.message();
+    }
+    return {};
+}
 
 // A catalogue reached through an alias, with a second program that writes it while the
 // dataset under test has it open. One subclass per engine; tests name the engine in a
@@ -45,7 +57,33 @@ public:
     virtual bool otherTries(const QString &) { return true; }
 
 protected:
+    // The other program's session that holds a lock: started with the given process set up
+    // (not yet started), fed the script that takes the lock and prints "locked", and
+    // waited for until it does.
+    void holdLock(const QString &program, const QStringList &arguments,
+                  const QProcessEnvironment &environment, const QByteArray &script) {
+        m_holder = std::make_unique<QProcess>();
+        m_holder->setProcessEnvironment(environment);
+        m_holder->start(program, arguments);
+        m_holder->write(script);
+        while (!m_holder->readAllStandardOutput().contains("locked"))
+            if (!m_holder->waitForReadyRead(10000))
+                qFatal("the lock holder did not start");
+    }
+    // Ends that session with the script that gives the lock back and quits.
+    void releaseLock(const QByteArray &script) {
+        if (!m_holder)
+            return;
+        m_holder->write(script);
+        m_holder->closeWriteChannel();
+        m_holder->waitForFinished(10000);
+        m_holder.reset();
+    }
+
     QTemporaryDir m_dir;
+
+private:
+    std::unique_ptr<QProcess> m_holder;
 };
 
 // The embedded engine: a file in a temporary folder, the sqlite3 program as the other writer.
@@ -100,25 +138,13 @@ public:
     }
 
     void otherLocksAll() override {
-        m_holder = std::make_unique<QProcess>();
-        m_holder->start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), m_path});
-        m_holder->write("BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
-        while (!m_holder->readAllStandardOutput().contains("locked"))
-            if (!m_holder->waitForReadyRead(10000))
-                qFatal("the lock holder did not start");
+        holdLock(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), m_path},
+                 QProcessEnvironment::systemEnvironment(), "BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
     }
-    void otherReleases() override {
-        if (!m_holder)
-            return;
-        m_holder->write("ROLLBACK;\n.quit\n");
-        m_holder->closeWriteChannel();
-        m_holder->waitForFinished(10000);
-        m_holder.reset();
-    }
+    void otherReleases() override { releaseLock("ROLLBACK;\n.quit\n"); }
 
 private:
     QString m_path;
-    std::unique_ptr<QProcess> m_holder;
 };
 
 // A private PostgreSQL server (scripts/start-postgres.sh): a database of the test's own,
@@ -179,29 +205,17 @@ public:
         return psql.exitCode() == 0;
     }
     void otherLocksAll() override {
-        m_holder = std::make_unique<QProcess>();
-        m_holder->setProcessEnvironment(environment());
-        m_holder->start(QStringLiteral("psql"),
-                        arguments(qEnvironmentVariable("KORVANDEL_PG_USER"), m_database));
         // The strongest lock it can have: the whole table when the editor holds no row, else
         // (a row lock allows no more) every write.
-        m_holder->write("BEGIN;\nSAVEPOINT whole;\n"
-                        "LOCK TABLE Items IN ACCESS EXCLUSIVE MODE NOWAIT;\n"
-                        "\\if :ERROR\nROLLBACK TO SAVEPOINT whole;\n"
-                        "LOCK TABLE Items IN SHARE MODE;\n\\endif\n"
-                        "SELECT 'locked';\n");
-        while (!m_holder->readAllStandardOutput().contains("locked"))
-            if (!m_holder->waitForReadyRead(10000))
-                qFatal("the lock holder did not start");
+        holdLock(QStringLiteral("psql"),
+                 arguments(qEnvironmentVariable("KORVANDEL_PG_USER"), m_database), environment(),
+                 "BEGIN;\nSAVEPOINT whole;\n"
+                 "LOCK TABLE Items IN ACCESS EXCLUSIVE MODE NOWAIT;\n"
+                 "\\if :ERROR\nROLLBACK TO SAVEPOINT whole;\n"
+                 "LOCK TABLE Items IN SHARE MODE;\n\\endif\n"
+                 "SELECT 'locked';\n");
     }
-    void otherReleases() override {
-        if (!m_holder)
-            return;
-        m_holder->write("ROLLBACK;\n\\q\n");
-        m_holder->closeWriteChannel();
-        m_holder->waitForFinished(10000);
-        m_holder.reset();
-    }
+    void otherReleases() override { releaseLock("ROLLBACK;\n\\q\n"); }
 
 private:
     static QProcessEnvironment environment() {
@@ -233,7 +247,6 @@ private:
     }
 
     QString m_database;
-    std::unique_ptr<QProcess> m_holder;
 };
 
 inline std::unique_ptr<SharedCatalogue> SharedCatalogue::make(const QString &engine) {
