@@ -305,6 +305,28 @@ private slots:
                  QString::number(SharedCatalogue::rows - 1));
     }
 
+    // Datasets of one alias share its connection: a second dataset's open (which probes
+    // for writing) and its failed writes leave the first dataset's edit, and its row lock,
+    // as they were.
+    void secondDatasetLeavesTheEditAlone_data() { keysAreNeverReused_data(); }
+    void secondDatasetLeavesTheEditAlone() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto editing = openItems();
+        editing->setRecNo(5);
+        editing->edit();
+        editing->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("77"));
+        auto other = openItems();
+        other->setRecNo(8);
+        catalogue->otherRuns(QStringLiteral("DELETE FROM Items WHERE Number = 9;"));
+        QVERIFY(!failureOf([&] { other->deleteRecord(); }).isEmpty());
+        if (catalogue->locksRows())
+            QVERIFY(!catalogue->otherTries(
+                QStringLiteral("UPDATE Items SET Heat = 1 WHERE Number = 6;")));
+        editing->post();
+        QCOMPARE(stored(QStringLiteral("Heat"), 6), QStringLiteral("77"));
+    }
+
     // A Delete of a row another program deleted already is not a success.
     void deleteOfAGoneRowFails_data() { keysAreNeverReused_data(); }
     void deleteOfAGoneRowFails() {

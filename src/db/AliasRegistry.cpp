@@ -2,6 +2,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -206,6 +207,7 @@ QStringList AliasRegistry::splitScript(const QString &script) {
 }
 
 void AliasRegistry::reopen(QSqlDatabase &db) {
+    Transaction::connectionReset(db);
     db.close();
     QString reason;
     if (!openSession(db, aliasTimeouts().value(db.connectionName()), &reason))
@@ -297,6 +299,7 @@ void AliasRegistry::closeAll() {
     for (const QString &name : QSqlDatabase::connectionNames()) {
         {
             QSqlDatabase db = QSqlDatabase::database(name, false);
+            Transaction::connectionReset(db);
             db.close();
         }
         QSqlDatabase::removeDatabase(name);
@@ -304,21 +307,14 @@ void AliasRegistry::closeAll() {
 }
 
 void AliasRegistry::runScript(QSqlDatabase &db, const QString &script) {
-    const bool transaction = db.transaction();
+    Transaction transaction(db, QStringLiteral("The script could not be run"));
     for (const QString &statement : statements(script)) {
         QSqlQuery query(db);
-        if (!query.exec(statement)) {
-            const QString reason = query.lastError().text().trimmed();
-            if (transaction)
-                db.rollback();
-            throw DatabaseError(QStringLiteral("The statement failed: %1").arg(reason));
-        }
+        if (!query.exec(statement))
+            throw DatabaseError(
+                QStringLiteral("The statement failed: %1").arg(query.lastError().text().trimmed()));
     }
-    if (transaction && !db.commit()) {
-        const QString reason = db.lastError().text().trimmed();
-        db.rollback();
-        throw DatabaseError(QStringLiteral("The script could not be committed: %1").arg(reason));
-    }
+    transaction.commit();
 }
 
 } // namespace db

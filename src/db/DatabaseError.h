@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlError>
 #include <QString>
 #include <stdexcept>
 
@@ -15,6 +16,18 @@ public:
 
 private:
     QString m_message;
+};
+
+// A failure the engine reported: the message the user sees, and the engine's own error so
+// that callers can tell a busy file or a lost connection from a real refusal.
+class EngineError : public DatabaseError {
+public:
+    EngineError(const QString &message, const QSqlError &error)
+        : DatabaseError(message), m_error(error) {}
+    const QSqlError &error() const { return m_error; }
+
+private:
+    QSqlError m_error;
 };
 
 // Message texts shared by the dataset and the controls.

@@ -4,12 +4,14 @@
 #include "db/DatabaseError.h"
 #include "db/PostgresDialect.h"
 #include "db/SqliteDialect.h"
+#include "db/Transaction.h"
 
 #include <QRegularExpression>
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <optional>
 
 namespace db {
 
@@ -60,14 +62,16 @@ QString Dialect::keyColumn(const QSqlDatabase &db, const QString &table) const {
 bool Dialect::canWrite(QSqlDatabase &db, const QString &table, const QString &key) const {
     if (key.isEmpty())
         return false;
-    QSqlQuery probe(db);
-    if (!probe.exec(beginWriteStatement()))
-        return isBusy(probe.lastError());
-    // A statement the engine must authorise as a write, changing no row.
-    const bool writable = probe.exec(
+    std::optional<Transaction> probe;
+    try {
+        probe.emplace(db, QStringLiteral("probe"));
+    } catch (const DatabaseError &) {
+        return false;
+    }
+    // A statement the engine must authorise as a write, changing no row; the guard undoes
+    // it (only it, when another dataset's transaction is open on the connection).
+    return QSqlQuery(db).exec(
         QStringLiteral("UPDATE %1 SET %2 = %2 WHERE 1 = 0").arg(quoted(table), quoted(key)));
-    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-    return writable;
 }
 
 QString Dialect::caseBlindLike(const QString &column) const {

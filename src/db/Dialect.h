@@ -86,6 +86,9 @@ public:
     // transaction, failing at once when another session holds it; empty when the engine
     // cannot lock single rows.
     virtual QString rowLockStatement(const QString &table, const QString &keyColumn) const;
+    // Whether the engine aborted the connection's open transaction after a failed
+    // statement, so that its COMMIT would silently roll back.
+    virtual bool transactionAborted(QSqlDatabase &) const { return false; }
 
     // --- connections ---
     // Driver connect options for the timeouts, set before the connection opens.

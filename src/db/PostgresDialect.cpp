@@ -2,6 +2,7 @@
 
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
+#include "db/Transaction.h"
 
 #include <QSqlQuery>
 
@@ -129,29 +130,25 @@ void PostgresDialect::createTable(QSqlDatabase &db, const QString &table,
     // Two editors starting on an empty database must not both create the table: an
     // advisory lock held to the end of the transaction makes the second wait and then find
     // it there.
+    const QString what = QStringLiteral("Cannot create table %1").arg(table);
+    Transaction transaction(db, what, Transaction::Mode::Read);
     QSqlQuery query(db);
-    if (!db.transaction())
-        throw DatabaseError(
-            QStringLiteral("Cannot create table %1: %2").arg(table, errorText(db.lastError())));
-    bool ok = query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"));
+    query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"));
     query.addBindValue(QStringLiteral("korvandel:") + storedName(table));
-    ok = ok && query.exec();
-    QString reason = ok ? QString() : errorText(query.lastError());
-    if (ok && !tableExists(db, table)) {
-        for (const QString &statement : AliasRegistry::splitScript(script)) {
-            if (!query.exec(statement)) {
-                ok = false;
-                reason = errorText(query.lastError());
-                break;
-            }
-        }
-    }
-    if (!ok || !db.commit()) {
-        if (reason.isEmpty())
-            reason = errorText(db.lastError());
-        db.rollback();
-        throw DatabaseError(QStringLiteral("Cannot create table %1: %2").arg(table, reason));
-    }
+    if (!query.exec())
+        throw DatabaseError(what + QStringLiteral(": ") + errorText(query.lastError()));
+    if (!tableExists(db, table))
+        for (const QString &statement : AliasRegistry::splitScript(script))
+            if (!query.exec(statement))
+                throw DatabaseError(what + QStringLiteral(": ") + errorText(query.lastError()));
+    transaction.commit();
+}
+
+bool PostgresDialect::transactionAborted(QSqlDatabase &db) const {
+    // SQLSTATE 25P02: the transaction is aborted, commands ignored until its end.
+    QSqlQuery probe(db);
+    return !probe.exec(QStringLiteral("SELECT 1")) &&
+           probe.lastError().nativeErrorCode() == QLatin1String("25P02");
 }
 
 } // namespace db

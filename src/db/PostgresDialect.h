@@ -21,6 +21,7 @@ public:
     QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;
+    bool transactionAborted(QSqlDatabase &db) const override;
     bool isBusy(const QSqlError &error) const override;
     bool isRowLocked(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlError &error) const override;

@@ -2,6 +2,7 @@
 
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
+#include "db/Transaction.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -132,7 +133,9 @@ void KeyedRowStore::ensureConnected() const {
     QSqlDatabase db = m_source.db;
     if (m_source.dialect->isAlive(db))
         return;
-    m_inTransaction = false;
+    // The edit's transaction died with the connection; reopening tells its guard so.
+    Transaction::connectionReset(db);
+    m_edit.reset();
     AliasRegistry::reopen(db);
 }
 
@@ -227,7 +230,7 @@ KeyedRowStore::fetchByKey(const std::vector<qint64> &keys) const {
     std::unordered_map<qint64, QVariantList> byKey;
     if (keys.empty())
         return byKey;
-    if (!m_inTransaction)
+    if (!Transaction::isOpen(m_source.db))
         ensureConnected();
     // One statement text for every window (one for single rows): the keys are padded to a
     // fixed count by repeating one of them, a value every key column accepts.
@@ -287,39 +290,14 @@ std::optional<QVariantList> KeyedRowStore::stored(int index) {
     return std::move(found->second);
 }
 
-void KeyedRowStore::beginTransaction(const QString &what) {
-    if (m_inTransaction)
-        return;
-    QSqlQuery begin(m_source.db);
-    if (!begin.exec(m_source.dialect->beginWriteStatement()))
-        fail(what, begin.lastError());
-    m_inTransaction = true;
-}
-
-void KeyedRowStore::commit(const QString &what) {
-    QSqlQuery commit(m_source.db);
-    const bool ok = commit.exec(QStringLiteral("COMMIT"));
-    m_inTransaction = false;
-    if (!ok) {
-        const QSqlError error = commit.lastError();
-        rollback();
-        fail(what, error);
-    }
-}
-
-void KeyedRowStore::rollback() {
-    QSqlQuery(m_source.db).exec(QStringLiteral("ROLLBACK"));
-    m_inTransaction = false;
-}
-
 void KeyedRowStore::lockRow(int index) {
     const QString lock = m_source.dialect->rowLockStatement(m_source.table, m_source.keyColumn);
     const qint64 k = m_keys.at(size_t(index));
-    if (lock.isEmpty() || k == placeholderKey || m_inTransaction)
+    if (lock.isEmpty() || k == placeholderKey || m_edit)
         return;
     ensureConnected();
     const QString what = QStringLiteral("The row could not be locked");
-    beginTransaction(what);
+    auto transaction = std::make_unique<Transaction>(m_source.db, what);
     QSqlQuery query(m_source.db);
     bool ok = query.prepare(lock);
     if (ok) {
@@ -328,16 +306,15 @@ void KeyedRowStore::lockRow(int index) {
     }
     if (!ok) {
         const QSqlError error = query.lastError();
-        rollback();
         if (m_source.dialect->isRowLocked(error))
             throw DatabaseError(QString::fromLatin1(msg::rowLocked));
         fail(what, error);
     }
+    m_edit = std::move(transaction);
 }
 
 void KeyedRowStore::releaseRow() {
-    if (m_inTransaction)
-        rollback();
+    m_edit.reset();
 }
 
 QSqlQuery KeyedRowStore::execWrite(const QString &text, const QVariantList &bound,
@@ -348,16 +325,11 @@ QSqlQuery KeyedRowStore::execWrite(const QString &text, const QVariantList &boun
         bindAll(query, bound);
         ok = query.exec();
     }
-    if (!ok) {
-        const QSqlError error = query.lastError();
-        rollback();
-        fail(what, error);
-    }
+    if (!ok)
+        fail(what, query.lastError());
     // A statement that changed no row did not do what the user asked for.
-    if (query.numRowsAffected() != 1) {
-        rollback();
+    if (query.numRowsAffected() != 1)
         throw DatabaseError(QString::fromLatin1(noRowMessage));
-    }
     return query;
 }
 
@@ -409,22 +381,16 @@ QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
     if (!inserting)
         lockRow(index);
     const QString what = QStringLiteral("The row could not be written");
-    beginTransaction(what);
+    // The edit's own transaction (holding its row lock) when it has one, else a new one.
+    std::unique_ptr<Transaction> transaction =
+        m_edit ? std::move(m_edit) : std::make_unique<Transaction>(m_source.db, what);
     std::optional<QVariantList> before;
     if (!inserting) {
         // The stored row against the row the edit started from, inside the write lock.
-        std::unordered_map<qint64, QVariantList> byKey;
-        try {
-            byKey = fetchByKey({key});
-        } catch (...) {
-            rollback();
-            throw;
-        }
+        std::unordered_map<qint64, QVariantList> byKey = fetchByKey({key});
         auto found = byKey.find(key);
-        if (found == byKey.end()) {
-            rollback();
+        if (found == byKey.end())
             throw RowConflict(QString::fromLatin1(msg::rowDeleted), std::nullopt);
-        }
         before = std::move(found->second);
         if (write.read) {
             std::vector<int> conflicts;
@@ -432,7 +398,6 @@ QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
                 if (write.changed[c] && !sameValue(before->at(c), write.read->at(c)))
                     conflicts.push_back(int(c));
             if (!conflicts.empty()) {
-                rollback();
                 keepCached(index, *before);
                 throw RowConflict(conflictMessage(conflicts, *before), before);
             }
@@ -460,7 +425,7 @@ QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
     QSqlQuery query = execWrite(text, bound, what, msg::nothingWritten);
     const qint64 newKey = inserting ? query.lastInsertId().toLongLong() : key;
     query.finish();
-    commit(what);
+    transaction->commit();
 
     // The row as stored now: read again; should that fail, the row the write made is known.
     QVariantList after = before.value_or(m_emptyRow);
@@ -486,11 +451,11 @@ QVariantList KeyedRowStore::write(int index, const RowWrite &write) {
 void KeyedRowStore::deleteRow(int index) {
     ensureConnected();
     const QString what = QStringLiteral("The row could not be deleted");
-    beginTransaction(what);
+    Transaction transaction(m_source.db, what);
     const QString text = QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                              .arg(quoted(m_source.table), quoted(m_source.keyColumn));
     execWrite(text, {m_keys.at(size_t(index))}, what, msg::rowGone).finish();
-    commit(what);
+    transaction.commit();
     removeAt(index);
 }
 

@@ -2,6 +2,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/Transaction.h"
 
 #include <QSqlDatabase>
 #include <QStringList>
@@ -144,21 +145,19 @@ private:
     void keepCached(int index, const QVariantList &values);
     void invalidate();
     QString quoted(const QString &identifier) const;
-    // Runs a statement that must change exactly one row, inside the open transaction.
+    // Runs a statement that must change exactly one row, inside the caller's transaction.
     // Throws noRowMessage when it changed none.
     QSqlQuery execWrite(const QString &text, const QVariantList &bound, const QString &what,
                         const char *noRowMessage);
     // The conflict message for the columns the user changed that someone else changed too.
     QString conflictMessage(const std::vector<int> &columns, const QVariantList &stored) const;
-    void beginTransaction(const QString &what);
-    void commit(const QString &what);
-    void rollback();
 
     Source m_source;
     std::vector<ColumnInfo> m_columns;
     int m_keyField = -1;
     bool m_writable = false;
-    mutable bool m_inTransaction = false; // a row lock holds a transaction open
+    // The transaction that holds the edit's row lock, from Edit to Post or Cancel.
+    mutable std::unique_ptr<Transaction> m_edit;
     std::vector<qint64> m_keys;
     bool m_keysSorted = true;
     std::unordered_map<int, std::pair<Window, std::list<int>::iterator>> m_cache;

@@ -1,6 +1,7 @@
 #include "db/SqliteDialect.h"
 
 #include "db/DatabaseError.h"
+#include "db/Transaction.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -94,16 +95,16 @@ bool SqliteDialect::canWrite(QSqlDatabase &db, const QString &, const QString &k
     const int busyTimeout = probe.next() ? probe.value(0).toInt() : 0;
     probe.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
     bool writable = true;
-    if (probe.exec(beginWriteStatement())) {
+    try {
+        Transaction transaction(db, QStringLiteral("probe"));
         // Rewriting the header value with itself makes the engine create its journal
         // beside the file: a folder the user cannot write fails here, not at the first Post.
         probe.exec(QStringLiteral("PRAGMA user_version"));
         const int version = probe.next() ? probe.value(0).toInt() : 0;
         if (!probe.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)))
             writable = isBusy(probe.lastError());
-        probe.exec(QStringLiteral("ROLLBACK"));
-    } else {
-        writable = isBusy(probe.lastError());
+    } catch (const EngineError &error) {
+        writable = isBusy(error.error());
     }
     probe.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
     return writable;
