@@ -22,6 +22,8 @@ void configureEquipmentQuery(db::DataSet &query, bool live) {
     query.setRequestLive(live);
     // The Smoke type box shows the column where the table has one; older tables lack it.
     query.setOptionalFields({QStringLiteral("Smoke")});
+    // A row whose Code another program changed holds another weapon, not the one edited.
+    query.setIdentityFields({QStringLiteral("Code")});
 }
 
 QString trimSearchText(const QString &typed) {

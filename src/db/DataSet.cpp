@@ -5,6 +5,7 @@
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
 #include "db/RowStore.h"
+#include "db/SimpleSelect.h"
 
 #include <algorithm>
 
@@ -78,8 +79,9 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
     }
     std::unique_ptr<RowStore> store;
     if (!key.isEmpty()) {
-        KeyedRowStore::Source source{db,    &dialect,   table,         key,
-                                     where, parameters, m_requestLive, m_cacheRows};
+        KeyedRowStore::Source source{
+            db,          &dialect,        table, key, where, parameters, m_requestLive,
+            m_cacheRows, m_identityFields};
         store = std::make_unique<KeyedRowStore>(std::move(source));
     } else {
         store = std::make_unique<MaterializedRowStore>(db, text, parameters);
@@ -99,7 +101,7 @@ void DataSet::adopt(std::unique_ptr<RowStore> store) {
             std::make_unique<Field>(this, index++, column.name, column.type, column.size));
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_rowGone = false;
+    m_pending = Pending::None;
     m_current = isEmpty() ? -1 : 0;
     m_bof = true;
     m_eof = isEmpty();
@@ -157,12 +159,12 @@ void DataSet::dropPending() {
         return;
     m_rows->releaseRow();
     // A row being inserted, or one that another program deleted during the edit, leaves.
-    if (m_state == DataSetState::Insert || m_rowGone)
+    if (m_state == DataSetState::Insert || m_pending == Pending::RowGone)
         m_rows->removeAt(m_current);
     m_current = std::min(m_current, recordCount() - 1);
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_rowGone = false;
+    m_pending = Pending::None;
 }
 
 void DataSet::checkActive() const {
@@ -256,7 +258,7 @@ void DataSet::settle() {
     if (!isEditing(m_state))
         return;
     takeEditorValues();
-    if (m_modified || m_rowGone)
+    if (m_modified || m_pending != Pending::None)
         post();
     else
         cancel();
@@ -265,7 +267,7 @@ void DataSet::settle() {
 void DataSet::beginEditState(DataSetState state) {
     m_state = state;
     m_modified = false;
-    m_rowGone = false;
+    m_pending = Pending::None;
     m_changed.assign(size_t(fieldCount()), false);
     announce(Notice::Editing);
 }
@@ -279,8 +281,9 @@ void DataSet::insert() {
     m_rows->insertPlaceholder(at);
     m_current = at;
     m_bof = m_eof = false;
+    m_beforeInsert = std::move(m_buffer);
     m_buffer = QVariantList(fieldCount());
-    m_read.clear();
+    m_read = {};
     beginEditState(DataSetState::Insert);
     announce(Notice::Changed);
 }
@@ -298,7 +301,7 @@ void DataSet::edit() {
     // Start from the row as the table holds it now, locked where the engine can; the
     // values read are what Post checks the stored row against.
     m_rows->lockRow(m_current);
-    std::optional<QVariantList> stored;
+    std::optional<StoredRow> stored;
     try {
         stored = m_rows->stored(m_current);
     } catch (...) {
@@ -309,14 +312,14 @@ void DataSet::edit() {
         m_rows->releaseRow();
         throw DatabaseError(QString::fromLatin1(msg::rowGone));
     }
-    m_buffer = *stored;
+    m_buffer = stored->values;
     m_read = std::move(*stored);
     beginEditState(DataSetState::Edit);
     announce(Notice::Record);
 }
 
 std::vector<bool> DataSet::columnsToWrite() const {
-    if (!m_rowGone)
+    if (m_pending == Pending::None)
         return m_changed;
     // The row is stored anew: every value it holds.
     std::vector<bool> columns(m_changed.size());
@@ -330,20 +333,24 @@ void DataSet::post() {
         throw DatabaseError(QString::fromLatin1(msg::notEditing));
     takeEditorValues();
     QVariantList stored;
-    if (m_state == DataSetState::Insert || m_modified || m_rowGone) {
+    if (m_state == DataSetState::Insert || m_modified || m_pending != Pending::None) {
         const std::vector<bool> columns = columnsToWrite();
+        const bool asNewRow = m_pending != Pending::None;
         const RowWrite write{m_buffer, columns,
-                             m_state == DataSetState::Edit && !m_rowGone ? &m_read : nullptr,
-                             m_rowGone};
+                             m_state == DataSetState::Edit && !asNewRow ? &m_read : nullptr,
+                             asNewRow};
         try {
             stored = m_rows->write(m_current, write);
         } catch (const RowConflict &conflict) {
             // The edit goes on with the user's values. A changed row becomes what the next
-            // Post is checked against, so that Post stores the user's values knowingly.
+            // Post is checked against, so that Post stores the user's values knowingly; a
+            // row that is gone or now holds another item gets them as a new row.
             if (conflict.stored())
                 m_read = *conflict.stored();
-            else
-                m_rowGone = true;
+            if (conflict.kind() == RowConflict::Kind::Deleted)
+                m_pending = Pending::RowGone;
+            else if (conflict.kind() == RowConflict::Kind::Replaced)
+                m_pending = Pending::RowReplaced;
             relockAfterFailedWrite();
             throw;
         } catch (const DatabaseError &) {
@@ -356,7 +363,7 @@ void DataSet::post() {
     }
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_rowGone = false;
+    m_pending = Pending::None;
     m_buffer = std::move(stored);
     announce(Notice::Editing);
     announce(Notice::Changed);
@@ -365,7 +372,7 @@ void DataSet::post() {
 void DataSet::relockAfterFailedWrite() {
     // The failed write ended the edit's transaction and with it any row lock; the edit
     // goes on, so it takes the lock again where it can.
-    if (m_state != DataSetState::Edit || m_rowGone)
+    if (m_state != DataSetState::Edit || m_pending != Pending::None)
         return;
     try {
         m_rows->lockRow(m_current);
@@ -377,15 +384,27 @@ void DataSet::relockAfterFailedWrite() {
 void DataSet::cancel() {
     if (!isEditing(m_state))
         return;
+    const bool wasInsert = m_state == DataSetState::Insert;
     dropPending();
     if (isEmpty()) {
         m_current = -1;
         m_bof = m_eof = true;
     }
+    // The row a new row was inserted above is current again as it was: no read needed.
+    if (wasInsert && m_current >= 0 && m_beforeInsert.size() == fieldCount()) {
+        m_buffer = std::move(m_beforeInsert);
+        announce(Notice::Editing);
+        announce(Notice::Changed);
+        return;
+    }
+    showCurrentRow();
+}
+
+void DataSet::showCurrentRow() {
     try {
         loadCurrentRow();
     } catch (const DatabaseError &) {
-        // Cancel always ends the edit; a row that cannot be read now shows empty.
+        // The edit has ended all the same; a row that cannot be read now shows empty.
         m_buffer = QVariantList(fieldCount());
         announce(Notice::Editing);
         announce(Notice::Changed);
@@ -406,19 +425,24 @@ void DataSet::deleteRecord() {
     if (!canModify())
         throw DatabaseError(QString::fromLatin1(msg::readOnly));
     m_rows->releaseRow();
-    m_rows->deleteRow(m_current);
+    // What the user saw is what may be deleted: a row another program changed meanwhile is
+    // shown as it is now instead, and deleted only by a second Delete.
+    const QVariantList seen = m_state == DataSetState::Edit ? m_read.values : m_buffer;
+    try {
+        m_rows->deleteRow(m_current, seen);
+    } catch (const RowConflict &conflict) {
+        if (conflict.stored() && !isEditing(m_state)) {
+            m_buffer = conflict.stored()->values;
+            announce(Notice::Changed);
+        }
+        throw;
+    }
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_rowGone = false;
+    m_pending = Pending::None;
     m_current = std::min(m_current, recordCount() - 1);
     m_bof = m_eof = isEmpty();
-    try {
-        loadCurrentRow();
-    } catch (const DatabaseError &) {
-        m_buffer = QVariantList(fieldCount());
-    }
-    announce(Notice::Editing);
-    announce(Notice::Changed);
+    showCurrentRow();
 }
 
 void DataSet::refresh() {

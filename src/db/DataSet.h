@@ -3,6 +3,7 @@
 #include "db/DataSetState.h"
 #include "db/Dialect.h"
 #include "db/Field.h"
+#include "db/RowWriter.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -54,6 +55,10 @@ public:
     // Columns that data-aware controls may name although the table lacks them: the open
     // does not fail, the control shows nothing.
     void setOptionalFields(const QStringList &names) { m_optionalFields = names; }
+    // Columns that say which item a row describes (a code): when another program changed
+    // one under an edit that did not, the row describes another item, and Post and Delete
+    // refuse instead of writing over it.
+    void setIdentityFields(const QStringList &names) { m_identityFields = names; }
     bool active() const { return m_state != DataSetState::Inactive; }
     DataSetState state() const { return m_state; }
 
@@ -129,6 +134,9 @@ private:
     void moveTo(int row, bool bof, bool eof);
     QVariantList readRow(int row) const;
     void loadCurrentRow();
+    // Reads the current row after an edit or a delete ended, and announces it; a row that
+    // cannot be read shows empty and the error is thrown.
+    void showCurrentRow();
     void dropPending();
     void beginEditState(DataSetState state);
     std::vector<bool> columnsToWrite() const;
@@ -149,10 +157,15 @@ private:
     std::vector<std::unique_ptr<Field>> m_fields;
     std::unique_ptr<RowStore> m_rows;
     QVariantList m_buffer;       // the current row, or the row being edited
-    QVariantList m_read;         // the stored row as the edit read it (checked at Post)
+    QVariantList m_beforeInsert; // the current row's values when a new row was inserted
+    StoredRow m_read;            // the stored row as the edit read it (checked at Post)
     std::vector<bool> m_changed; // columns changed since edit or insert began
-    bool m_rowGone = false;      // Post found the edited row deleted by another program
+    // What Post found of the edited row: another program deleted it, or stored another
+    // item in it. The next Post stores the user's values as a new row.
+    enum class Pending { None, RowGone, RowReplaced };
+    Pending m_pending = Pending::None;
     QStringList m_optionalFields;
+    QStringList m_identityFields;
     std::vector<DataSource *> m_sources;
     int m_cacheRows = 4096;
 };

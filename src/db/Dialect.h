@@ -74,6 +74,10 @@ public:
     virtual QString booleanLiteral(bool value) const {
         return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     }
+    // An expression giving a column's value exactly as stored (a quoted name given), where
+    // reading it through the driver could make two different stored values look alike;
+    // empty when the driver's values are exact.
+    virtual QString exactValue(const QString &) const { return {}; }
     // A condition matching the column (a plain name, as the program writes it) against one
     // bound "%...%" pattern, ignoring letter case.
     virtual QString caseBlindLike(const QString &column) const;

@@ -2,39 +2,18 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
-#include "db/Transaction.h"
+#include "db/KeyedTable.h"
+#include "db/RowCache.h"
+#include "db/RowWriter.h"
 
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariant>
-#include <list>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace db {
-
-// What Post hands to the store: the row as the user left it and what the edit started from.
-struct RowWrite {
-    const QVariantList &values;         // the row as the user left it
-    const std::vector<bool> &changed;   // the columns the user changed
-    const QVariantList *read = nullptr; // the stored row as the edit read it (updates)
-    bool asNewRow = false;              // insert the values although the row had a key
-};
-
-// A Post that found the stored row no longer as the edit read it: gone, or changed by
-// someone else in a column the user changed too. Nothing was written.
-class RowConflict : public DatabaseError {
-public:
-    RowConflict(const QString &message, std::optional<QVariantList> stored)
-        : DatabaseError(message), m_stored(std::move(stored)) {}
-    // The row as it is stored now; none when it was deleted.
-    const std::optional<QVariantList> &stored() const { return m_stored; }
-
-private:
-    std::optional<QVariantList> m_stored;
-};
 
 // The rows of an open result, by 0-based position. Every operation that throws leaves the
 // store as it was.
@@ -60,17 +39,19 @@ public:
     virtual void removeAt(int index);
     // The row as the engine stores it now (also kept as the row's cached values); none
     // when it was deleted.
-    virtual std::optional<QVariantList> stored(int index);
+    virtual std::optional<StoredRow> stored(int index);
     // Takes the row lock where the engine has one, for as long as the edit lasts. Throws
     // when another session holds the row.
     virtual void lockRow(int index);
     // Ends the edit's lock and transaction without writing (Cancel, Close).
     virtual void releaseRow() {}
     // Writes the changed columns of the row (the placeholder, or asNewRow: inserts them)
-    // inside one transaction that first checks the stored row against the values the edit
+    // inside one transaction that first checks the stored row against the row the edit
     // read. Returns the row as stored afterwards. Throws RowConflict or DatabaseError.
     virtual QVariantList write(int index, const RowWrite &write);
-    virtual void deleteRow(int index);
+    // Deletes the row, after checking that it is still stored as the user saw it. Throws
+    // RowConflict (the row is cached as stored now) or DatabaseError.
+    virtual void deleteRow(int index, const QVariantList &seen);
 };
 
 // Any query text: every row read once into memory. Read-only.
@@ -92,93 +73,42 @@ private:
     std::vector<QVariantList> m_rows;
 };
 
-// A single-table result: the ordered keys are held, row values are fetched in windows by
-// key into a least-recently-used cache of bounded size.
+// A single-table result: the table reached by its key, the ordered keys with a cache of row
+// windows, and the write protocol, put together.
 class KeyedRowStore : public RowStore {
 public:
-    struct Source {
-        QSqlDatabase db;
-        const Dialect *dialect = nullptr;
-        QString table;
-        QString keyColumn;
-        QString where; // condition text, may hold "?" placeholders
-        QVariantList parameters;
-        bool live = true;
-        int cacheRows = 4096;
-    };
+    using Source = KeyedTable::Source;
     // Reads the columns and the keys. A live source is probed for writing: a table this
     // connection cannot write opens read-only.
     explicit KeyedRowStore(Source source);
-    ~KeyedRowStore() override;
 
-    const std::vector<ColumnInfo> &columns() const override { return m_columns; }
-    int count() const override { return int(m_keys.size()); }
-    const QVariantList &row(int index) override;
+    const std::vector<ColumnInfo> &columns() const override { return m_table->columns(); }
+    int count() const override { return m_cache.count(); }
+    const QVariantList &row(int index) override { return m_cache.row(index); }
     QVariant key(int index) const override;
     int indexOfKey(const QVariant &key) const override;
-    int keyField() const override { return m_keyField; }
+    int keyField() const override { return m_table->keyField(); }
     bool canModify() const override { return m_writable; }
     std::unique_ptr<RowStore> reloaded() const override;
 
-    void insertPlaceholder(int index) override;
-    void removeAt(int index) override;
-    std::optional<QVariantList> stored(int index) override;
+    void insertPlaceholder(int index) override { m_cache.insertPlaceholder(index); }
+    void removeAt(int index) override { m_cache.removeAt(index); }
+    std::optional<StoredRow> stored(int index) override;
     void lockRow(int index) override;
-    void releaseRow() override;
+    void releaseRow() override { m_writer.release(); }
     QVariantList write(int index, const RowWrite &write) override;
-    void deleteRow(int index) override;
+    void deleteRow(int index, const QVariantList &seen) override;
 
-    static constexpr int WindowRows = 128;
+    static constexpr int WindowRows = RowCache::WindowRows;
 
 private:
-    using Window = std::vector<QVariantList>;
-    KeyedRowStore(const KeyedRowStore &other, std::vector<qint64> keys);
-    void readColumns();
-    // Opens the connection again when its server dropped it; the transaction (and the row
-    // lock) that lived on it is gone then. Throws DatabaseError while the server is away.
-    void ensureConnected() const;
-    std::vector<qint64> readKeys() const;
-    Window &window(int windowIndex);
-    void fetchInto(Window &rows, int firstIndex, int rowCount);
-    // The stored values of the rows with these keys (rows that are gone are left out).
-    std::unordered_map<qint64, QVariantList> fetchByKey(const std::vector<qint64> &keys) const;
-    void keepCached(int index, const QVariantList &values);
-    void invalidate();
-    QString quoted(const QString &identifier) const;
-    // Runs a statement that must change exactly one row, inside the caller's transaction.
-    // Throws noRowMessage when it changed none.
-    QSqlQuery execWrite(const QString &text, const QVariantList &bound, const QString &what,
-                        const char *noRowMessage);
-    // The conflict message for the columns the user changed that someone else changed too.
-    QString conflictMessage(const std::vector<int> &columns, const QVariantList &stored) const;
+    KeyedRowStore(std::shared_ptr<const KeyedTable> table, bool writable);
+    static RowCache makeCache(const std::shared_ptr<const KeyedTable> &table);
 
-    Source m_source;
-    std::vector<ColumnInfo> m_columns;
-    int m_keyField = -1;
+    std::shared_ptr<const KeyedTable> m_table;
     bool m_writable = false;
-    // The transaction that holds the edit's row lock, from Edit to Post or Cancel.
-    mutable std::unique_ptr<Transaction> m_edit;
-    std::vector<qint64> m_keys;
-    bool m_keysSorted = true;
-    std::unordered_map<int, std::pair<Window, std::list<int>::iterator>> m_cache;
-    std::list<int> m_lru; // most recently used window first
-    QVariantList m_emptyRow;
+    RowCache m_cache;
+    RowWriter m_writer;
 };
-
-// Parses "SELECT * FROM table [WHERE condition]"; false for any other text.
-bool parseSimpleSelect(const QString &sql, QString *table, QString *where);
-
-namespace msg {
-inline const char *rowDeleted =
-    "Another program deleted this row while you edited it. Post again to store your values "
-    "as a new row, or Cancel to drop them";
-inline const char *rowChanged =
-    "Another program changed this row while you edited it: %1. Post again to store your "
-    "values over these, or Cancel to see the row as it is now";
-inline const char *rowGone =
-    "Another program deleted this row. Refresh to see the rows as they are now";
-inline const char *rowLocked = "Another designer is editing this row";
-inline const char *nothingWritten = "The row could not be written: no row was changed";
-} // namespace msg
 
 } // namespace db

@@ -22,6 +22,11 @@ public:
     QString booleanLiteral(bool value) const override {
         return value ? QStringLiteral("1") : QStringLiteral("0");
     }
+    // A text is read through the driver as UTF-16, which turns every invalid UTF-8 sequence
+    // another program stored into the same replacement character: its bytes tell.
+    QString exactValue(const QString &column) const override {
+        return QStringLiteral("CAST(%1 AS BLOB)").arg(column);
+    }
     QString caseBlindLike(const QString &column) const override;
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString rowLockStatement(const QString &, const QString &) const override { return {}; }

@@ -53,6 +53,10 @@ Transaction::~Transaction() {
         abandon();
 }
 
+bool Transaction::isActive() const {
+    return !m_done && states().value(m_db.connectionName()).generation == m_generation;
+}
+
 bool Transaction::isOpen(const QSqlDatabase &db) {
     return states().value(db.connectionName()).depth > 0;
 }

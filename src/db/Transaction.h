@@ -32,7 +32,8 @@ public:
 
     // Whether this guard began the connection's transaction (false: a savepoint in it).
     bool ownsTransaction() const { return m_level == 0; }
-    bool isActive() const { return !m_done; }
+    // Neither committed nor rolled back, and its connection not reset since it began.
+    bool isActive() const;
     QSqlDatabase database() const { return m_db; }
 
     // Whether the connection has a transaction begun by a guard.
