@@ -2,7 +2,7 @@
 // Helpers of the report tests: an independent reading of recorded pages, a PDF printer of a
 // chosen printable size, and an equipment table of a chosen number of rows.
 
-#include "report/QRReportPrinter.h"
+#include "report/QRPrinter.h"
 #include "support/TempCatalogue.h"
 
 #include <QByteArray>
@@ -22,7 +22,7 @@
 namespace reporttest {
 
 // Records n pages into the store, drawing page i (from 1) with draw(i).
-template <typename Draw> void recordPages(TQRPrinter &store, int n, Draw draw) {
+template <typename Draw> void recordPages(report::TQRPrinter &store, int n, Draw draw) {
     store.BeginPages();
     for (int i = 1; i <= n; ++i) {
         if (i > 1)

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {

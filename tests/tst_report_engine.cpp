@@ -3,8 +3,9 @@
 #include "controls/Fonts.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
+#include "report/QRError.h"
+#include "report/QRProgressForm.h"
 #include "report/QRReport.h"
-#include "report/QRReportProgress.h"
 #include "report_support.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {

@@ -3,8 +3,9 @@
 #include "controls/Fonts.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
+#include "report/QRError.h"
+#include "report/QRPrinter.h"
 #include "report/QRReportFile.h"
-#include "report/QRReportPrinter.h"
 #include "report/emf/EmfPlayer.h"
 #include "report/emf/EmfWriter.h"
 #include "report_support.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 #include <ctime>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {

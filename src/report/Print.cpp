@@ -3,10 +3,12 @@
 
 #include "db/DataSet.h"
 #include "db/DataSource.h"
-#include "report/QRReportProgress.h"
+#include "report/QRProgressForm.h"
 
 #include <QApplication>
 #include <QScopeGuard>
+
+namespace report {
 
 TfrmPrint *frmPrint = nullptr;
 
@@ -218,3 +220,5 @@ void PrintEquipmentList() {
     form->QRReport1->Preview();
     form->deleteLater();
 }
+
+} // namespace report

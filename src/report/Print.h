@@ -1,6 +1,10 @@
 #pragma once
 
+#include "report/QRBand.h"
+#include "report/QRDBText.h"
+#include "report/QRLabel.h"
 #include "report/QRReport.h"
+#include "report/QRSysData.h"
 
 #include <QWidget>
 #include <memory>
@@ -9,6 +13,8 @@ namespace db {
 class DataSet;
 class DataSource;
 } // namespace db
+
+namespace report {
 
 // Host window of the equipment list: never shown, it carries its own read-only query over
 // the table, the report with its five bands, and the two band handlers.
@@ -49,3 +55,5 @@ extern TfrmPrint *frmPrint;
 // the query propagates, leaving the hourglass and frmPrint as they are. Chosen again while
 // the list is being prepared, it brings the running one's progress window forward instead.
 void PrintEquipmentList();
+
+} // namespace report

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace emf {
+namespace report::emf {
 
 namespace {
 
@@ -651,4 +651,4 @@ void EmfPlayer::play(const QByteArray &picture, QPainter &painter, const QRectF 
     painter.restore();
 }
 
-} // namespace emf
+} // namespace report::emf

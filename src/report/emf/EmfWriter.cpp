@@ -3,7 +3,7 @@
 #include <QtGlobal>
 #include <cmath>
 
-namespace emf {
+namespace report::emf {
 
 namespace {
 
@@ -339,4 +339,4 @@ QByteArray EmfWriter::finish() {
     return out;
 }
 
-} // namespace emf
+} // namespace report::emf

@@ -1,16 +1,15 @@
-// Bands and text controls of the report engine.
+// The text controls' common part: measuring their text and drawing it on the page.
+#include "report/QRCustomControl.h"
+
+#include "report/QRPrinter.h"
 #include "report/QRReport.h"
-
-#include "db/DataSet.h"
-#include "db/DataSource.h"
-#include "db/Field.h"
 #include "report/QRReportMath.h"
+#include "report/emf/EmfWriter.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
-#include <QLocale>
-#include <QRegularExpression>
 #include <cmath>
+
+namespace report {
 
 namespace {
 
@@ -20,27 +19,7 @@ int pointsToPixels(int points, int pixelsPerInch) {
     return int(std::lround(double(points) * pixelsPerInch / 72.0));
 }
 
-// The system's long time format without a time-zone name: the clock time only.
-QString longTimeFormat(const QLocale &locale) {
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
-    return format.trimmed();
-}
-
 } // namespace
-
-QFont TQRFont::toQFont(int pixelSize) const {
-    QFont f(Name);
-    f.setPixelSize(qMax(1, pixelSize));
-    f.setBold(Bold);
-    f.setItalic(Italic);
-    f.setUnderline(Underline);
-    f.setStrikeOut(StrikeOut);
-    return f;
-}
-
-TQRBand::TQRBand(QObject *owner, TQRBandType type, int height)
-    : QObject(owner), BandType(type), Height(height) {}
 
 TQRCustomControl::TQRCustomControl(TQRBand *band) : QObject(band) {
     if (band)
@@ -63,12 +42,7 @@ void TQRCustomControl::SetColor(emf::ColorRef color) {
 
 const QFontMetrics &TQRCustomControl::metrics() {
     const int pixels = pointsToPixels(Font.Size, TQRPrinter::ScreenPixelsPerInch());
-    if (!m_metrics ||
-        !(m_measuredFont.Name == Font.Name && m_measuredFont.Size == Font.Size &&
-          m_measuredFont.Bold == Font.Bold && m_measuredFont.Italic == Font.Italic &&
-          m_measuredFont.Underline == Font.Underline &&
-          m_measuredFont.StrikeOut == Font.StrikeOut) ||
-        m_measuredPixels != pixels) {
+    if (!m_metrics || !(m_measuredFont == Font) || m_measuredPixels != pixels) {
         m_metrics = std::make_unique<QFontMetrics>(Font.toQFont(pixels));
         m_measuredFont = Font;
         m_measuredPixels = pixels;
@@ -180,62 +154,4 @@ void TQRCustomControl::PrintAt(int X, int Y) {
     canvas.textOut(ax, rt, text, align, fill, !Transparent, !AutoSize);
 }
 
-TQRLabel::TQRLabel(TQRBand *band, const QString &caption)
-    : TQRCustomControl(band), Caption(caption) {
-    AutoSize = true;
-}
-
-TQRDBText::TQRDBText(TQRBand *band) : TQRCustomControl(band) {}
-
-void TQRDBText::SetReport(TQRReport *report) {
-    TQRCustomControl::SetReport(report);
-    m_field = nullptr;
-    m_fieldSet = nullptr;
-}
-
-QString TQRDBText::PrintText() const {
-    db::DataSet *set = DataSource ? DataSource->dataSet() : nullptr;
-    if (!set || !set->active())
-        return {};
-    // Fields are rebuilt when a dataset opens; the lookup is kept while the dataset is.
-    if (set != m_fieldSet || !m_field) {
-        m_fieldSet = set;
-        m_field = set->findField(DataField);
-    }
-    return m_field ? m_field->asString() : QString();
-}
-
-TQRSysData::TQRSysData(TQRBand *band, TQRSysDataType data) : TQRCustomControl(band), Data(data) {}
-
-QString TQRSysData::PrintText() const {
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    QString value;
-    switch (Data) {
-    case qrsTime:
-        value = locale.toString(now.time(), QLocale::ShortFormat);
-        break;
-    case qrsDate:
-        value = locale.toString(now.date(), QLocale::ShortFormat);
-        break;
-    case qrsDateTime:
-        // At exactly midnight the time part is left out.
-        value = locale.toString(now.date(), QLocale::ShortFormat);
-        if (now.time() != QTime(0, 0))
-            value += QLatin1Char(' ') + locale.toString(now.time(), longTimeFormat(locale));
-        break;
-    case qrsPageNumber:
-        value = m_report ? QString::number(m_report->PageNo) : QString();
-        break;
-    case qrsReportTitle:
-        value = m_report ? m_report->ReportTitle : QString();
-        break;
-    case qrsDetailCount:
-        value = m_report ? QString::number(m_report->DetailCount) : QString();
-        break;
-    case qrsDetailNo:
-        value = m_report ? QString::number(m_report->DetailNo) : QString();
-        break;
-    }
-    return Text + value;
-}
+} // namespace report
