@@ -197,6 +197,54 @@ private slots:
         QCOMPARE(page.find(QStringLiteral("1"))->align & 6u, 6u); // centred page number
     }
 
+    // A band's frame runs along its column width and its height less the unfilled last row,
+    // the page frame along the printable area; each in the order top, bottom, left, right.
+    void framesDrawTheChosenSides_data() {
+        QTest::addColumn<QString>("sides");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QList<QLine>>("bandLines");
+        QTest::addColumn<QList<QLine>>("pageLines");
+        const QLine bandTop(0, 0, 815, 0), bandBottom(0, 39, 815, 39), bandLeft(0, 0, 0, 39),
+            bandRight(815, 0, 815, 39);
+        const QLine pageTop(0, 0, 815, 0), pageBottom(0, 1079, 815, 1079), pageLeft(0, 0, 0, 1079),
+            pageRight(815, 0, 815, 1079);
+        QTest::newRow("all four") << "TBLR" << 1
+                                  << QList<QLine>{bandTop, bandBottom, bandLeft, bandRight}
+                                  << QList<QLine>{pageTop, pageBottom, pageLeft, pageRight};
+        QTest::newRow("bottom only")
+            << "B" << 1 << QList<QLine>{bandBottom} << QList<QLine>{pageBottom};
+        QTest::newRow("left and right")
+            << "LR" << 2 << QList<QLine>{bandLeft, bandRight} << QList<QLine>{pageLeft, pageRight};
+        QTest::newRow("no side") << "" << 1 << QList<QLine>{} << QList<QLine>{};
+        QTest::newRow("no pen") << "TBLR" << 0 << QList<QLine>{} << QList<QLine>{};
+    }
+    void framesDrawTheChosenSides() {
+        QFETCH(QString, sides);
+        QFETCH(int, width);
+        QFETCH(QList<QLine>, bandLines);
+        QFETCH(QList<QLine>, pageLines);
+        const auto frame = [&] {
+            TQRFrame f;
+            f.Width = width;
+            f.DrawTop = sides.contains(QLatin1Char('T'));
+            f.DrawBottom = sides.contains(QLatin1Char('B'));
+            f.DrawLeft = sides.contains(QLatin1Char('L'));
+            f.DrawRight = sides.contains(QLatin1Char('R'));
+            return f;
+        };
+        QWidget host;
+        auto *band = new TQRBand(&host, rbTitle, 40);
+        band->Frame = frame();
+        auto *report = new TQRReport(&host);
+        report->PageFrame = frame();
+        report->ShowProgress = false;
+        report->Prepare();
+        QList<QLine> lines;
+        for (const Line &l : decode(QRPrinter->Page(1)).lines)
+            lines << QLine(l.x0, l.y0, l.x1, l.y1);
+        QCOMPARE(lines, bandLines + pageLines);
+    }
+
     // A band whose bottom would land exactly on the footer's top goes to the next page.
     void fitTestAtTheBoundary_data() {
         QTest::addColumn<int>("titleHeight");
@@ -342,6 +390,43 @@ private slots:
         QCOMPARE(details, 10);
         QCOMPARE(QRPrinter->Status(), psEmpty);
         QCOMPARE(QRPrinter->PageCount(), 0);
+    }
+
+    // Files > Print... that fails, while opening its query or while previewing, still
+    // releases the host window with its query, and can be chosen again.
+    void printFormIsReleasedWhenTheCommandFails_data() {
+        QTest::addColumn<bool>("tableExists");
+        QTest::addColumn<bool>("hourglassStays");
+        QTest::newRow("query cannot be opened") << false << true;
+        QTest::newRow("preview fails") << true << false;
+    }
+    void printFormIsReleasedWhenTheCommandFails() {
+        QFETCH(bool, tableExists);
+        QFETCH(bool, hourglassStays);
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        if (tableExists)
+            makeEquipment(*cat, 100);
+        else
+            QVERIFY(cat->exec({QStringLiteral("CREATE TABLE Other (x INTEGER)")}));
+        const auto resetCursor = qScopeGuard([] {
+            while (QApplication::overrideCursor())
+                QApplication::restoreOverrideCursor();
+        });
+        // The first band placed lets pending events run: the detail rows then fail.
+        if (tableExists)
+            QTimer::singleShot(0, this, [] {
+                frmPrint->QRReport1->ShowProgress = false;
+                frmPrint->QRBand3->BeforePrint = [](TQRBand *, bool &) {
+                    throw EQRError(QStringLiteral("handler failed"));
+                };
+            });
+        QVERIFY_THROWS_EXCEPTION(std::exception, PrintEquipmentList());
+        QPointer<TfrmPrint> form = frmPrint;
+        QVERIFY(form);
+        QCOMPARE(QApplication::overrideCursor() != nullptr, hourglassStays);
+        QTRY_VERIFY_WITH_TIMEOUT(form.isNull(), 2000);
+        QCOMPARE(frmPrint, nullptr);
+        QCOMPARE(QRPrinter->Status(), psEmpty);
     }
 
     // Files > Print... chosen again while the list is being prepared (the progress window is

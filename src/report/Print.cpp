@@ -215,10 +215,12 @@ void PrintEquipmentList() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto *form = new TfrmPrint;
     frmPrint = form;
+    // Released through the event loop however the command ends: also when its query cannot
+    // be opened or the preview fails.
+    const auto release = qScopeGuard([form] { form->deleteLater(); });
     form->sqlEquipment->open();
     QApplication::restoreOverrideCursor();
     form->QRReport1->Preview();
-    form->deleteLater();
 }
 
 } // namespace report

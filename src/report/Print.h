@@ -52,8 +52,9 @@ extern TfrmPrint *frmPrint;
 
 // The "&Print..." command: creates frmPrint, opens its query under the hourglass, previews
 // the list (returning when the preview closes) and releases frmPrint. An error while opening
-// the query propagates, leaving the hourglass and frmPrint as they are. Chosen again while
-// the list is being prepared, it brings the running one's progress window forward instead.
+// the query or previewing propagates; frmPrint is released all the same, and an error while
+// opening leaves the hourglass. Chosen again while the list is being prepared, it brings the
+// running one's progress window forward instead.
 void PrintEquipmentList();
 
 } // namespace report
