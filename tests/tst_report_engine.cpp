@@ -1,11 +1,13 @@
 // The report engine and the equipment list over a real SQLite table: page layout, band
 // placing, text placing, page numbers, the preview's life cycle and the progress window.
 #include "controls/Fonts.h"
+#include "data/DemoCatalogue.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
 #include "report/QRError.h"
 #include "report/QRProgressForm.h"
 #include "report/QRReport.h"
+#include "report/emf/LogFont.h"
 #include "report_support.h"
 
 #include <QApplication>
@@ -167,6 +169,93 @@ private slots:
         QCOMPARE(code->fontHeight, -13);
         const QFontMetrics times13(TQRFont{QStringLiteral("Times New Roman"), 10}.toQFont(13));
         QCOMPARE(code->x, 44 + times13.horizontalAdvance(QLatin1Char(' ')));
+    }
+
+    // Every value of the list stays in its column as drawn: the demo catalogue's values
+    // whole (condensed where the face is too wide), values too wide even for the narrowest
+    // face cut at the column's edge. No value runs off the paper or under its neighbour.
+    void valuesStayInTheirColumns_data() {
+        QTest::addColumn<bool>("widest");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("fontHeight");
+        QTest::addColumn<bool>("rightAligned");
+        QTest::addColumn<int>("edge"); // right edge, or left edge of left-aligned values
+        QTest::addColumn<int>("columnLeft");
+        QTest::addColumn<int>("columnRight");
+        const struct {
+            const char *field;
+            int height;
+            bool right;
+            int edge, left, right_;
+        } columns[] = {
+            {"Code", 13, true, 44, 0, 44},           {"Name", 13, false, 56, 56, 260},
+            {"HeatToUser", 16, true, 292, 260, 292}, {"DamageToTarget", 16, true, 356, 292, 356},
+            {"RangeMin", 16, true, 428, 356, 428},   {"RangeS", 16, true, 472, 428, 472},
+            {"RangeM", 16, true, 536, 472, 536},     {"RangeL", 16, true, 576, 536, 576},
+            {"Weight", 16, true, 640, 576, 640},     {"Crits", 16, true, 692, 640, 692},
+            {"Ammo", 16, true, 740, 692, 740},
+        };
+        for (bool widest : {false, true})
+            for (const auto &c : columns)
+                QTest::addRow("%s, %s", widest ? "widest" : "demo", c.field)
+                    << widest << QString::fromLatin1(c.field) << c.height << c.right << c.edge
+                    << c.left << c.right_;
+    }
+    void valuesStayInTheirColumns() {
+        QFETCH(bool, widest);
+        QFETCH(QString, field);
+        QFETCH(int, fontHeight);
+        QFETCH(bool, rightAligned);
+        QFETCH(int, edge);
+        QFETCH(int, columnLeft);
+        QFETCH(int, columnRight);
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        if (widest) {
+            makeWidestEquipment(*cat, 70);
+        } else {
+            QSqlDatabase db = cat->db();
+            data::createDemoCatalogue(db);
+        }
+        auto form = std::make_unique<TfrmPrint>();
+        form->sqlEquipment->open();
+        form->QRReport1->ShowProgress = false;
+        form->QRReport1->Prepare();
+        // Right-aligned values end one space beyond their edge, the space being part of them.
+        const QFontMetrics screen(
+            TQRFont{QStringLiteral("Times New Roman"), fontHeight == 13 ? 10 : 12}.toQFont(
+                fontHeight));
+        const int anchor = rightAligned ? edge + screen.horizontalAdvance(QLatin1Char(' ')) : edge;
+        const double right = rightAligned ? anchor : columnRight;
+        int values = 0;
+        for (int p = 1; p <= QRPrinter->PageCount(); ++p) {
+            for (const Text &t : decode(QRPrinter->Page(p)).texts) {
+                if (t.x != anchor || t.fontHeight != -fontHeight || t.y < (p == 1 ? 169 : 73) ||
+                    bool(t.align & 2) != rightAligned)
+                    continue;
+                ++values;
+                emf::LogFont font;
+                font.height = t.fontHeight;
+                font.width = t.fontWidth;
+                font.face = t.face;
+                const double w = QFontMetricsF(emf::toQFont(font)).horizontalAdvance(t.text);
+                double left = rightAligned ? t.x - w : t.x;
+                double end = rightAligned ? t.x : t.x + w;
+                const bool clipped = t.options & 4;
+                if (clipped) {
+                    left = std::max(left, double(t.rect.left()));
+                    end = std::min(end, double(t.rect.right() + 1));
+                }
+                const QString where = QStringLiteral("\"%1\" drawn from %2 to %3 on page %4")
+                                          .arg(t.text)
+                                          .arg(left)
+                                          .arg(end)
+                                          .arg(p);
+                QVERIFY2(left >= columnLeft && end <= right, qPrintable(where));
+                if (!widest)
+                    QVERIFY2(!clipped, qPrintable(where + QStringLiteral(" is cut")));
+            }
+        }
+        QCOMPARE(values, widest ? 70 : 103);
     }
 
     void bandAlignedTextIgnoresLeft_data() {

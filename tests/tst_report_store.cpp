@@ -111,20 +111,6 @@ QByteArray rectangleRecord(const QRect &r) {
     return record(emf::EMR_RECTANGLE, body);
 }
 
-// An Equipment table of the given number of rows, every printed field at its widest: the
-// code and name in capital Ws, the numbers with all their digits and a sign.
-void makeWidestEquipment(TempCatalogue &cat, int rows) {
-    cat.exec({QStringLiteral("CREATE TABLE Equipment (Code TEXT, Name TEXT, HeatToUser TEXT, "
-                             "DamageToTarget TEXT, RangeMin TEXT, RangeS TEXT, RangeM TEXT, "
-                             "RangeL TEXT, Weight TEXT, Crits TEXT, Ammo TEXT)"),
-              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                             "WHERE i < %1) INSERT INTO Equipment SELECT 'WWWWWWWW', "
-                             "'WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW', '-32768', '-32768', "
-                             "'-32768', '-32768', '-32768', '-32768', '-12345.6789', "
-                             "'-32768', '-32768' FROM n")
-                  .arg(rows)});
-}
-
 // The first page of a PDF file as a picture of 96 pixels an inch, or a null one.
 QImage firstPageOf(const QString &pdf, const QString &prefix) {
     QProcess p;

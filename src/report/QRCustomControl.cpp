@@ -7,6 +7,7 @@
 #include "report/emf/EmfWriter.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <cmath>
 
 namespace report {
@@ -91,11 +92,10 @@ void TQRCustomControl::PrintAt(int X, int Y) {
     font.underline = Font.Underline;
     font.strikeOut = Font.StrikeOut;
     font.face = Font.Name;
-    canvas.setFont(font);
     canvas.setTextColor(Font.Color);
     canvas.setBrush(Color());
 
-    int x1, x2;
+    int x1, x2, edge;
     if (AlignToBand) {
         // Aligned to the page's width, whatever the column or the control's Left.
         const int w = AutoSize ? measure(text) : Width;
@@ -114,9 +114,10 @@ void TQRCustomControl::PrintAt(int X, int Y) {
             x2 = w;
             break;
         }
+        edge = x2;
     } else {
         x1 = Left + X;
-        x2 = x1 + Width;
+        x2 = edge = x1 + Width;
         if (Alignment == taRightJustify) {
             // The appended space keeps right-aligned text one space clear of its edge.
             text += QLatin1Char(' ');
@@ -140,18 +141,67 @@ void TQRCustomControl::PrintAt(int X, int Y) {
     if (text.isEmpty())
         return;
     const int ax = RoundEven(report->ScaleX * anchor);
+    const Room room = roomAt(ax, RoundEven(report->ScaleX * edge), r, store.PageWidth());
+    const double roomWidth = room.width(ax, Alignment);
+    const emf::LogFont drawn = m_fit.fitted(font, text, roomWidth);
+    const double drawnWidth = m_fit.width(drawn, text);
+    canvas.setFont(drawn);
+
     QRect fill = r;
     if (AutoSize) {
         // An auto-sized control's background covers its text, not the whole of R: the
         // equipment list's right-aligned columns overlap by up to 64 units, and filling R
         // would paint each column over the digits of the one before it.
-        const int w = RoundEven(report->ScaleX * measure(text));
+        const int w = drawn.width == 0 ? RoundEven(report->ScaleX * measure(text))
+                                       : int(std::ceil(drawnWidth));
         const int left = Alignment == taRightJustify ? ax - w
                          : Alignment == taCenter     ? ax - w / 2
                                                      : ax;
         fill = QRect(left, r.top(), w, r.height());
     }
-    canvas.textOut(ax, rt, text, align, fill, !Transparent, !AutoSize);
+    bool clipped = !AutoSize;
+    if (drawnWidth > roomWidth) {
+        // Even the narrowest face overflows: what lies outside the room is cut off.
+        fill &= QRect(QPoint(room.left, r.top()), QPoint(room.right - 1, r.bottom()));
+        clipped = true;
+    }
+    canvas.textOut(ax, rt, text, align, fill, !Transparent, clipped);
+}
+
+TQRCustomControl::Room TQRCustomControl::roomAt(int anchor, int edge, const QRect &r,
+                                                int pageWidth) const {
+    Room room{0, pageWidth};
+    if (!AutoSize) {
+        room.left = std::max(room.left, r.left());
+        room.right = std::min(room.right, r.left() + r.width());
+    }
+    if (MaxWidth > 0) {
+        const int width = RoundEven(m_report->ScaleX * MaxWidth);
+        switch (Alignment) {
+        case taRightJustify:
+            room.left = std::max(room.left, edge - width);
+            break;
+        case taCenter:
+            room.left = std::max(room.left, anchor - width / 2);
+            room.right = std::min(room.right, anchor + (width - width / 2));
+            break;
+        default:
+            room.right = std::min(room.right, anchor + width);
+            break;
+        }
+    }
+    return room;
+}
+
+double TQRCustomControl::Room::width(int anchor, TAlignment alignment) const {
+    switch (alignment) {
+    case taRightJustify:
+        return anchor - left;
+    case taCenter:
+        return 2.0 * std::min(anchor - left, right - anchor);
+    default:
+        return right - anchor;
+    }
 }
 
 } // namespace report

@@ -2,6 +2,7 @@
 
 #include "report/QRBand.h"
 #include "report/QRFont.h"
+#include "report/TextFit.h"
 #include "report/emf/EmfFormat.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <memory>
 
 class QFontMetrics;
+class QRect;
 
 namespace report {
 
@@ -32,6 +34,12 @@ public:
     bool AutoSize = false;
     bool Transparent = false;
     bool ParentFont = true;
+    // Width in layout units of the column the text must stay in, 0 for none but the
+    // printable area: it ends at the control's right edge for right-aligned text (the
+    // appended space aside), starts at its left edge for left-aligned text and is centred on
+    // centred text. A text wider than its room is drawn in a condensed face, and clipped to
+    // the room where even the narrowest face does not fit.
+    int MaxWidth = 0;
     TQRFont Font;
     std::function<void(TQRCustomControl *sender, QString &value)> OnPrint;
 
@@ -57,6 +65,16 @@ protected:
     TQRReport *m_report = nullptr;
 
 private:
+    // The span of the page, in page units, that a text anchored at anchor may take.
+    struct Room {
+        int left, right;
+        // The widest a text may be with its anchor there and the given alignment.
+        double width(int anchor, TAlignment alignment) const;
+    };
+    // The room of the text: the printable area, within R when the text is clipped to it and
+    // within the column MaxWidth gives, which ends at edge for right-aligned text.
+    Room roomAt(int anchor, int edge, const QRect &r, int pageWidth) const;
+
     // Widths in screen pixels of text in the control's font, as the host window measures.
     int measure(const QString &text);
     int spaceWidth();
@@ -69,6 +87,7 @@ private:
     int m_measuredPixels = 0;
     int m_spaceWidth = -1;
     QHash<QString, int> m_widths;
+    TextFit m_fit;
 };
 
 } // namespace report

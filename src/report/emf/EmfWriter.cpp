@@ -170,7 +170,7 @@ void EmfWriter::appendFontRecord(std::uint32_t handle, const LogFont &font) {
     beginRecord(EMR_EXTCREATEFONTINDIRECTW, 12 + kLogFontSize);
     appendU32(m_data, handle);
     appendI32(m_data, font.height);
-    appendI32(m_data, 0); // width: the font's own
+    appendI32(m_data, font.width);
     appendI32(m_data, 0); // escapement
     appendI32(m_data, 0); // orientation
     appendI32(m_data, font.weight);
