@@ -55,15 +55,7 @@ const QFontMetrics &TQRCustomControl::metrics() {
 
 int TQRCustomControl::measure(const QString &text) {
     const QFontMetrics &fm = metrics();
-    // Columns of numbers repeat a few values thousands of times; shaping each again would
-    // be most of the cost of a record.
-    if (const auto hit = m_widths.constFind(text); hit != m_widths.constEnd())
-        return *hit;
-    if (m_widths.size() >= 4096)
-        m_widths.clear();
-    const int width = fm.horizontalAdvance(text);
-    m_widths.insert(text, width);
-    return width;
+    return m_widths.of(text, [&fm](const QString &t) { return fm.horizontalAdvance(t); });
 }
 
 int TQRCustomControl::spaceWidth() {

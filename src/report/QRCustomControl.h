@@ -3,9 +3,9 @@
 #include "report/QRBand.h"
 #include "report/QRFont.h"
 #include "report/TextFit.h"
+#include "report/TextWidths.h"
 #include "report/emf/EmfFormat.h"
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -86,7 +86,7 @@ private:
     TQRFont m_measuredFont;
     int m_measuredPixels = 0;
     int m_spaceWidth = -1;
-    QHash<QString, int> m_widths;
+    TextWidths<int> m_widths;
     TextFit m_fit;
 };
 

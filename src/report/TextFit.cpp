@@ -17,13 +17,7 @@ double TextFit::width(const emf::LogFont &font, const QString &text) {
     if (font.width != 0)
         return QFontMetricsF(emf::toQFont(font)).horizontalAdvance(text);
     const QFontMetricsF &fm = ownMetrics(font);
-    if (const auto hit = m_widths.constFind(text); hit != m_widths.constEnd())
-        return *hit;
-    if (m_widths.size() >= 4096)
-        m_widths.clear();
-    const double w = fm.horizontalAdvance(text);
-    m_widths.insert(text, w);
-    return w;
+    return m_widths.of(text, [&fm](const QString &t) { return fm.horizontalAdvance(t); });
 }
 
 emf::LogFont TextFit::fitted(const emf::LogFont &font, const QString &text, double room) {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "report/TextWidths.h"
 #include "report/emf/LogFont.h"
 
 #include <QFontMetricsF>
-#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -26,11 +26,10 @@ public:
 private:
     const QFontMetricsF &ownMetrics(const emf::LogFont &font);
 
-    // The last face measured at its own width, and the widths of texts in it: columns of
-    // numbers repeat a few values thousands of times.
+    // The last face measured at its own width, and the widths of texts in it.
     emf::LogFont m_font;
     std::optional<QFontMetricsF> m_metrics;
-    QHash<QString, double> m_widths;
+    TextWidths<double> m_widths;
 };
 
 } // namespace report
