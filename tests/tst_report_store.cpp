@@ -511,8 +511,8 @@ private slots:
         QVERIFY(info.contains(QStringLiteral("Vantrel Equipment List")));
     }
 
-    // On paper the codes, whose right-aligned text runs past the printable area's left edge,
-    // are cut off there: the sheet's margin stays white.
+    // On paper, codes too wide for their column even in the narrowest face are cut off at
+    // the printable area's left edge: the sheet's margin stays white.
     void printedCodesStopAtThePrintableArea_data() {
         QTest::addColumn<bool>("queue");
         QTest::newRow("PDF file") << false;
