@@ -34,10 +34,11 @@ public:
     bool AutoSize = false;
     bool Transparent = false;
     bool ParentFont = true;
-    // Width in layout units of the column the text must stay in, 0 for none but the
-    // printable area: it ends at the control's right edge for right-aligned text (the
-    // appended space aside), starts at its left edge for left-aligned text and is centred on
-    // centred text. A text wider than its room is drawn in a condensed face, and clipped to
+    // Width in layout units of the column the text must stay in, 0 for none: it ends at the
+    // control's right edge for right-aligned text (the appended space aside), starts at its
+    // left edge for left-aligned text and is centred on centred text. The text's room is
+    // that column within the printable area (and within the control's box when it is not
+    // auto-sized). A text wider than its room is drawn in a condensed face, and clipped to
     // the room where even the narrowest face does not fit.
     int MaxWidth = 0;
     TQRFont Font;
