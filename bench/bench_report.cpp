@@ -6,7 +6,7 @@
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
-#include "report/QRReportPrinter.h"
+#include "report/QRPrinter.h"
 #include "report/emf/EmfPlayer.h"
 #include "report/emf/EmfWriter.h"
 
@@ -22,6 +22,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
+
+using namespace report;
 
 namespace {
 

@@ -10,7 +10,7 @@ mkdir -p "$out/corpus" "$out/crashes"
 # Qt's headers need position-independent code; moc is not needed by the sources used here.
 clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -Isrc $(pkg-config --cflags Qt6Gui) \
-    tests/fuzz/fuzz_report.cpp src/report/QRReportFile.cpp \
+    tests/fuzz/fuzz_report.cpp src/report/QRReportFile.cpp src/report/emf/LogFont.cpp \
     src/report/emf/EmfPlayer.cpp src/report/emf/EmfWriter.cpp \
     $(pkg-config --libs Qt6Gui) -o "$out/fuzz_report"
 KORVANDEL_FUZZ_SEEDS="$out/corpus" "$out/fuzz_report" || true

@@ -2,7 +2,7 @@
 // Helpers of the report tests: an independent reading of recorded pages, a PDF printer of a
 // chosen printable size, and an equipment table of a chosen number of rows.
 
-#include "report/QRReportPrinter.h"
+#include "report/QRPrinter.h"
 #include "support/TempCatalogue.h"
 
 #include <QByteArray>
@@ -22,7 +22,7 @@
 namespace reporttest {
 
 // Records n pages into the store, drawing page i (from 1) with draw(i).
-template <typename Draw> void recordPages(TQRPrinter &store, int n, Draw draw) {
+template <typename Draw> void recordPages(report::TQRPrinter &store, int n, Draw draw) {
     store.BeginPages();
     for (int i = 1; i <= n; ++i) {
         if (i > 1)
@@ -49,6 +49,7 @@ struct Text {
     QRect rect; // left, top, right, bottom as recorded (QRect's right() is right - 1)
     std::uint32_t options = 0;
     int fontHeight = 0;
+    int fontWidth = 0; // average character width, 0 for the face's own
     QString face;
     std::uint32_t background = 0;
 };
@@ -88,10 +89,14 @@ struct Page {
 inline Page decode(const QByteArray &d) {
     Page page;
     std::map<std::uint32_t, std::uint32_t> brushes;
-    std::map<std::uint32_t, std::pair<int, QString>> fonts;
+    struct Font {
+        int height = 0, width = 0;
+        QString face;
+    };
+    std::map<std::uint32_t, Font> fonts;
     std::uint32_t brush = 0xFFFFFF, bk = 0xFFFFFF;
     bool nullPen = false;
-    std::pair<int, QString> font{0, {}};
+    Font font;
     int px = 0, py = 0;
     qsizetype at = 0;
     while (at + 8 <= d.size()) {
@@ -112,7 +117,7 @@ inline Page decode(const QByteArray &d) {
                     break;
                 face += QChar(c);
             }
-            fonts[u32(d, at + 8)] = {i32(d, at + 12), face};
+            fonts[u32(d, at + 8)] = {i32(d, at + 12), i32(d, at + 16), face};
             break;
         }
         case 37: { // select
@@ -159,8 +164,9 @@ inline Page decode(const QByteArray &d) {
                            QPoint(i32(d, at + 64) - 1, i32(d, at + 68) - 1));
             for (std::uint32_t i = 0; i < n; ++i)
                 t.text += QChar(char16_t(u32(d, at + off + 2 * i) & 0xFFFF));
-            t.fontHeight = font.first;
-            t.face = font.second;
+            t.fontHeight = font.height;
+            t.fontWidth = font.width;
+            t.face = font.face;
             t.background = bk;
             page.texts.push_back(t);
             break;
@@ -211,6 +217,20 @@ inline void makeEquipment(TempCatalogue &cat, int rows) {
                   .arg(rows)});
     if (rows == 0)
         cat.exec({QStringLiteral("DELETE FROM Equipment")});
+}
+
+// An Equipment table of the given number of rows, every printed field at its widest: the
+// code and name in capital Ws, the numbers with all their digits and a sign.
+inline void makeWidestEquipment(TempCatalogue &cat, int rows) {
+    cat.exec({QStringLiteral("CREATE TABLE Equipment (Code TEXT, Name TEXT, HeatToUser TEXT, "
+                             "DamageToTarget TEXT, RangeMin TEXT, RangeS TEXT, RangeM TEXT, "
+                             "RangeL TEXT, Weight TEXT, Crits TEXT, Ammo TEXT)"),
+              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < %1) INSERT INTO Equipment SELECT 'WWWWWWWW', "
+                             "'WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW', '-32768', '-32768', "
+                             "'-32768', '-32768', '-32768', '-32768', '-12345.6789', "
+                             "'-32768', '-32768' FROM n")
+                  .arg(rows)});
 }
 
 } // namespace reporttest

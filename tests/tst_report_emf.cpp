@@ -3,6 +3,7 @@
 #include "controls/Fonts.h"
 #include "report/emf/EmfPlayer.h"
 #include "report/emf/EmfWriter.h"
+#include "report/emf/LogFont.h"
 #include "report_support.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {
@@ -200,6 +202,52 @@ private slots:
                 ++inside;
             }
         QVERIFY(inside > 0);
+    }
+
+    // A font recorded with a smaller average character width draws its face condensed, in
+    // proportion; a width beyond the face's own does not widen it.
+    void playerCondensesByTheRecordedWidth_data() {
+        QTest::addColumn<double>("widthShare"); // of the face's own average character width
+        QTest::addColumn<double>("inkShare");   // expected ink width, of the face's own
+        QTest::newRow("own") << 0.0 << 1.0;
+        QTest::newRow("four fifths") << 0.8 << 0.8;
+        QTest::newRow("half") << 0.5 << 0.5;
+        QTest::newRow("wider") << 2.0 << 1.0;
+    }
+    void playerCondensesByTheRecordedWidth() {
+        QFETCH(double, widthShare);
+        QFETCH(double, inkShare);
+        // Ink width in pixels of a text drawn by the player with the given recorded width.
+        const auto inkWidth = [](int recordedWidth) {
+            emf::EmfWriter w(400, 60, 96);
+            emf::LogFont font;
+            font.height = -40;
+            font.width = recordedWidth;
+            font.face = QStringLiteral("Times New Roman");
+            w.setFont(font);
+            w.textOut(10, 10, QStringLiteral("SRM2OS"), emf::TA_LEFT, QRect(), false, false);
+            QImage image(400, 60, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            emf::EmfPlayer::play(w.finish(), painter, QRectF(0, 0, 400, 60));
+            painter.end();
+            int left = 400, right = -1;
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 400; ++x)
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+            return right - left + 1;
+        };
+        emf::LogFont own;
+        own.height = -40;
+        own.face = QStringLiteral("Times New Roman");
+        const int recorded = int(std::lround(emf::averageCharWidth(own) * widthShare));
+        const int full = inkWidth(0), drawn = inkWidth(recorded);
+        QVERIFY(full > 100);
+        QVERIFY2(qAbs(drawn - full * inkShare) <= full * 0.04,
+                 qPrintable(QStringLiteral("%1 of %2 pixels").arg(drawn).arg(full)));
     }
 
     // An independent reader finds the texts: the picture is a real Enhanced Metafile.

@@ -1,10 +1,13 @@
 // The report engine and the equipment list over a real SQLite table: page layout, band
 // placing, text placing, page numbers, the preview's life cycle and the progress window.
 #include "controls/Fonts.h"
+#include "data/DemoCatalogue.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
+#include "report/QRError.h"
+#include "report/QRProgressForm.h"
 #include "report/QRReport.h"
-#include "report/QRReportProgress.h"
+#include "report/emf/LogFont.h"
 #include "report_support.h"
 
 #include <QApplication>
@@ -15,6 +18,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {
@@ -167,6 +171,93 @@ private slots:
         QCOMPARE(code->x, 44 + times13.horizontalAdvance(QLatin1Char(' ')));
     }
 
+    // Every value of the list stays in its column as drawn: the demo catalogue's values
+    // whole (condensed where the face is too wide), values too wide even for the narrowest
+    // face cut at the column's edge. No value runs off the paper or under its neighbour.
+    void valuesStayInTheirColumns_data() {
+        QTest::addColumn<bool>("widest");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("fontHeight");
+        QTest::addColumn<bool>("rightAligned");
+        QTest::addColumn<int>("edge"); // right edge, or left edge of left-aligned values
+        QTest::addColumn<int>("columnLeft");
+        QTest::addColumn<int>("columnRight");
+        const struct {
+            const char *field;
+            int height;
+            bool right;
+            int edge, left, right_;
+        } columns[] = {
+            {"Code", 13, true, 44, 0, 44},           {"Name", 13, false, 56, 56, 260},
+            {"HeatToUser", 16, true, 292, 260, 292}, {"DamageToTarget", 16, true, 356, 292, 356},
+            {"RangeMin", 16, true, 428, 356, 428},   {"RangeS", 16, true, 472, 428, 472},
+            {"RangeM", 16, true, 536, 472, 536},     {"RangeL", 16, true, 576, 536, 576},
+            {"Weight", 16, true, 640, 576, 640},     {"Crits", 16, true, 692, 640, 692},
+            {"Ammo", 16, true, 740, 692, 740},
+        };
+        for (bool widest : {false, true})
+            for (const auto &c : columns)
+                QTest::addRow("%s, %s", widest ? "widest" : "demo", c.field)
+                    << widest << QString::fromLatin1(c.field) << c.height << c.right << c.edge
+                    << c.left << c.right_;
+    }
+    void valuesStayInTheirColumns() {
+        QFETCH(bool, widest);
+        QFETCH(QString, field);
+        QFETCH(int, fontHeight);
+        QFETCH(bool, rightAligned);
+        QFETCH(int, edge);
+        QFETCH(int, columnLeft);
+        QFETCH(int, columnRight);
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        if (widest) {
+            makeWidestEquipment(*cat, 70);
+        } else {
+            QSqlDatabase db = cat->db();
+            data::createDemoCatalogue(db);
+        }
+        auto form = std::make_unique<TfrmPrint>();
+        form->sqlEquipment->open();
+        form->QRReport1->ShowProgress = false;
+        form->QRReport1->Prepare();
+        // Right-aligned values end one space beyond their edge, the space being part of them.
+        const QFontMetrics screen(
+            TQRFont{QStringLiteral("Times New Roman"), fontHeight == 13 ? 10 : 12}.toQFont(
+                fontHeight));
+        const int anchor = rightAligned ? edge + screen.horizontalAdvance(QLatin1Char(' ')) : edge;
+        const double right = rightAligned ? anchor : columnRight;
+        int values = 0;
+        for (int p = 1; p <= QRPrinter->PageCount(); ++p) {
+            for (const Text &t : decode(QRPrinter->Page(p)).texts) {
+                if (t.x != anchor || t.fontHeight != -fontHeight || t.y < (p == 1 ? 169 : 73) ||
+                    bool(t.align & 2) != rightAligned)
+                    continue;
+                ++values;
+                emf::LogFont font;
+                font.height = t.fontHeight;
+                font.width = t.fontWidth;
+                font.face = t.face;
+                const double w = QFontMetricsF(emf::toQFont(font)).horizontalAdvance(t.text);
+                double left = rightAligned ? t.x - w : t.x;
+                double end = rightAligned ? t.x : t.x + w;
+                const bool clipped = t.options & 4;
+                if (clipped) {
+                    left = std::max(left, double(t.rect.left()));
+                    end = std::min(end, double(t.rect.right() + 1));
+                }
+                const QString where = QStringLiteral("\"%1\" drawn from %2 to %3 on page %4")
+                                          .arg(t.text)
+                                          .arg(left)
+                                          .arg(end)
+                                          .arg(p);
+                QVERIFY2(left >= columnLeft && end <= right, qPrintable(where));
+                if (!widest)
+                    QVERIFY2(!clipped, qPrintable(where + QStringLiteral(" is cut")));
+            }
+        }
+        QCOMPARE(values, widest ? 70 : 103);
+    }
+
     void bandAlignedTextIgnoresLeft_data() {
         QTest::addColumn<int>("left");
         QTest::newRow("as designed") << 132;
@@ -193,6 +284,54 @@ private slots:
         QCOMPARE(title->rect.left(), x1);
         QCOMPARE(title->fontHeight, -37);
         QCOMPARE(page.find(QStringLiteral("1"))->align & 6u, 6u); // centred page number
+    }
+
+    // A band's frame runs along its column width and its height less the unfilled last row,
+    // the page frame along the printable area; each in the order top, bottom, left, right.
+    void framesDrawTheChosenSides_data() {
+        QTest::addColumn<QString>("sides");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QList<QLine>>("bandLines");
+        QTest::addColumn<QList<QLine>>("pageLines");
+        const QLine bandTop(0, 0, 815, 0), bandBottom(0, 39, 815, 39), bandLeft(0, 0, 0, 39),
+            bandRight(815, 0, 815, 39);
+        const QLine pageTop(0, 0, 815, 0), pageBottom(0, 1079, 815, 1079), pageLeft(0, 0, 0, 1079),
+            pageRight(815, 0, 815, 1079);
+        QTest::newRow("all four") << "TBLR" << 1
+                                  << QList<QLine>{bandTop, bandBottom, bandLeft, bandRight}
+                                  << QList<QLine>{pageTop, pageBottom, pageLeft, pageRight};
+        QTest::newRow("bottom only")
+            << "B" << 1 << QList<QLine>{bandBottom} << QList<QLine>{pageBottom};
+        QTest::newRow("left and right")
+            << "LR" << 2 << QList<QLine>{bandLeft, bandRight} << QList<QLine>{pageLeft, pageRight};
+        QTest::newRow("no side") << "" << 1 << QList<QLine>{} << QList<QLine>{};
+        QTest::newRow("no pen") << "TBLR" << 0 << QList<QLine>{} << QList<QLine>{};
+    }
+    void framesDrawTheChosenSides() {
+        QFETCH(QString, sides);
+        QFETCH(int, width);
+        QFETCH(QList<QLine>, bandLines);
+        QFETCH(QList<QLine>, pageLines);
+        const auto frame = [&] {
+            TQRFrame f;
+            f.Width = width;
+            f.DrawTop = sides.contains(QLatin1Char('T'));
+            f.DrawBottom = sides.contains(QLatin1Char('B'));
+            f.DrawLeft = sides.contains(QLatin1Char('L'));
+            f.DrawRight = sides.contains(QLatin1Char('R'));
+            return f;
+        };
+        QWidget host;
+        auto *band = new TQRBand(&host, rbTitle, 40);
+        band->Frame = frame();
+        auto *report = new TQRReport(&host);
+        report->PageFrame = frame();
+        report->ShowProgress = false;
+        report->Prepare();
+        QList<QLine> lines;
+        for (const Line &l : decode(QRPrinter->Page(1)).lines)
+            lines << QLine(l.x0, l.y0, l.x1, l.y1);
+        QCOMPARE(lines, bandLines + pageLines);
     }
 
     // A band whose bottom would land exactly on the footer's top goes to the next page.
@@ -340,6 +479,43 @@ private slots:
         QCOMPARE(details, 10);
         QCOMPARE(QRPrinter->Status(), psEmpty);
         QCOMPARE(QRPrinter->PageCount(), 0);
+    }
+
+    // Files > Print... that fails, while opening its query or while previewing, still
+    // releases the host window with its query, and can be chosen again.
+    void printFormIsReleasedWhenTheCommandFails_data() {
+        QTest::addColumn<bool>("tableExists");
+        QTest::addColumn<bool>("hourglassStays");
+        QTest::newRow("query cannot be opened") << false << true;
+        QTest::newRow("preview fails") << true << false;
+    }
+    void printFormIsReleasedWhenTheCommandFails() {
+        QFETCH(bool, tableExists);
+        QFETCH(bool, hourglassStays);
+        cat = std::make_unique<TempCatalogue>(QStringLiteral("VantrelDB"));
+        if (tableExists)
+            makeEquipment(*cat, 100);
+        else
+            QVERIFY(cat->exec({QStringLiteral("CREATE TABLE Other (x INTEGER)")}));
+        const auto resetCursor = qScopeGuard([] {
+            while (QApplication::overrideCursor())
+                QApplication::restoreOverrideCursor();
+        });
+        // The first band placed lets pending events run: the detail rows then fail.
+        if (tableExists)
+            QTimer::singleShot(0, this, [] {
+                frmPrint->QRReport1->ShowProgress = false;
+                frmPrint->QRBand3->BeforePrint = [](TQRBand *, bool &) {
+                    throw EQRError(QStringLiteral("handler failed"));
+                };
+            });
+        QVERIFY_THROWS_EXCEPTION(std::exception, PrintEquipmentList());
+        QPointer<TfrmPrint> form = frmPrint;
+        QVERIFY(form);
+        QCOMPARE(QApplication::overrideCursor() != nullptr, hourglassStays);
+        QTRY_VERIFY_WITH_TIMEOUT(form.isNull(), 2000);
+        QCOMPARE(frmPrint, nullptr);
+        QCOMPARE(QRPrinter->Status(), psEmpty);
     }
 
     // Files > Print... chosen again while the list is being prepared (the progress window is

@@ -4,8 +4,11 @@
 #include "controls/Fonts.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
-#include "report/QRReportPreview.h"
-#include "report/QRReportPrinter.h"
+#include "report/QRCustomPreview.h"
+#include "report/QRError.h"
+#include "report/QRPreview.h"
+#include "report/QRPrinter.h"
+#include "report/QRStandardPreview.h"
 #include "report_support.h"
 
 #include <QApplication>
@@ -15,6 +18,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {

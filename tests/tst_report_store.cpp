@@ -3,8 +3,9 @@
 #include "controls/Fonts.h"
 #include "db/DataSet.h"
 #include "report/Print.h"
+#include "report/QRError.h"
+#include "report/QRPrinter.h"
 #include "report/QRReportFile.h"
-#include "report/QRReportPrinter.h"
 #include "report/emf/EmfPlayer.h"
 #include "report/emf/EmfWriter.h"
 #include "report_support.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 #include <ctime>
 
+using namespace report;
 using namespace reporttest;
 
 namespace {
@@ -107,20 +109,6 @@ QByteArray rectangleRecord(const QRect &r) {
     for (int v : {r.left(), r.top(), r.right() + 1, r.bottom() + 1})
         emf::appendI32(body, v);
     return record(emf::EMR_RECTANGLE, body);
-}
-
-// An Equipment table of the given number of rows, every printed field at its widest: the
-// code and name in capital Ws, the numbers with all their digits and a sign.
-void makeWidestEquipment(TempCatalogue &cat, int rows) {
-    cat.exec({QStringLiteral("CREATE TABLE Equipment (Code TEXT, Name TEXT, HeatToUser TEXT, "
-                             "DamageToTarget TEXT, RangeMin TEXT, RangeS TEXT, RangeM TEXT, "
-                             "RangeL TEXT, Weight TEXT, Crits TEXT, Ammo TEXT)"),
-              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                             "WHERE i < %1) INSERT INTO Equipment SELECT 'WWWWWWWW', "
-                             "'WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW', '-32768', '-32768', "
-                             "'-32768', '-32768', '-32768', '-32768', '-12345.6789', "
-                             "'-32768', '-32768' FROM n")
-                  .arg(rows)});
 }
 
 // The first page of a PDF file as a picture of 96 pixels an inch, or a null one.
@@ -523,8 +511,8 @@ private slots:
         QVERIFY(info.contains(QStringLiteral("Vantrel Equipment List")));
     }
 
-    // On paper the codes, whose right-aligned text runs past the printable area's left edge,
-    // are cut off there: the sheet's margin stays white.
+    // On paper, codes too wide for their column even in the narrowest face are cut off at
+    // the printable area's left edge: the sheet's margin stays white.
     void printedCodesStopAtThePrintableArea_data() {
         QTest::addColumn<bool>("queue");
         QTest::newRow("PDF file") << false;

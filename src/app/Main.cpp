@@ -349,7 +349,7 @@ void TfrmMain::cmdSearchClick() {
 void TfrmMain::Print1Click() {
     // Under the hourglass frmPrint is made and its own query opened; the preview runs until
     // it is closed, and frmPrint is released.
-    PrintEquipmentList();
+    report::PrintEquipmentList();
 }
 
 void TfrmMain::Quit1Click() {

@@ -4,7 +4,7 @@
 #include "data/EquipmentQuery.h"
 #include "dialogs/LoginDialog.h"
 #include "platform/Version.h"
-#include "report/QRReportPrinter.h"
+#include "report/QRPrinter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -128,7 +128,7 @@ int main(int argc, char *argv[]) {
         return *exitCode;
     controls::installFontSubstitutes();
     // The printing subsystem's single page store exists before any window.
-    CreateQRPrinter(&application);
+    report::CreateQRPrinter(&application);
     data::registerEquipmentDatabase();
     // A database server that wants a password the alias does not give asks for a login.
     dialogs::installDatabaseLoginPrompt();

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+namespace report {
+
 struct PageDeflater::State {
     z_stream stream{};
     bool ready = false;
@@ -37,3 +39,5 @@ QByteArray PageDeflater::deflate(const QByteArray &data) {
     out.squeeze();
     return out;
 }
+
+} // namespace report

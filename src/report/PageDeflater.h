@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <memory>
 
+namespace report {
+
 // Deflates page pictures for keeping in memory, in the form qUncompress reads (the length
 // as 4 bytes big-endian, then a zlib stream). One compressor state serves every page:
 // setting one up costs more than deflating a page of table rows at the fastest level.
@@ -19,3 +21,5 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+} // namespace report

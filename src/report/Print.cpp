@@ -3,10 +3,12 @@
 
 #include "db/DataSet.h"
 #include "db/DataSource.h"
-#include "report/QRReportProgress.h"
+#include "report/QRProgressForm.h"
 
 #include <QApplication>
 #include <QScopeGuard>
+
+namespace report {
 
 TfrmPrint *frmPrint = nullptr;
 
@@ -112,7 +114,10 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QWidget(parent) {
                          {h.name, h.left, h.top, h.width, 19, taLeftJustify, false, true, false},
                          times(12, true));
 
-    // Detail band: one line per record.
+    // Detail band: one line per record. Each value stays in its column, so that no value
+    // prints over its neighbour or off the paper: a number's column reaches from the right
+    // edge of the column before it to its own, the heat's from its heading; the name's
+    // reaches up to the heat's, the code's from the paper's edge.
     QRBand3 = band(this, "QRBand3", rbDetail, 16);
     QRBand3->BeforePrint = [this](TQRBand *sender, bool &printBand) {
         QRBand3BeforePrint(sender, printBand);
@@ -123,18 +128,19 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QWidget(parent) {
         const char *field;
         int left, width, height, points;
         TAlignment alignment;
+        int column;
     } fields[] = {
-        {&QRDBText1, "QRDBText1", "Name", 56, 63, 15, 10, taLeftJustify},
-        {&QRDBText2, "QRDBText2", "HeatToUser", 214, 78, 19, 12, taRightJustify},
-        {&QRDBText3, "QRDBText3", "DamageToTarget", 278, 78, 19, 12, taRightJustify},
-        {&QRDBText4, "QRDBText4", "RangeMin", 350, 78, 19, 12, taRightJustify},
-        {&QRDBText5, "QRDBText5", "RangeS", 394, 78, 19, 12, taRightJustify},
-        {&QRDBText6, "QRDBText6", "RangeM", 458, 78, 19, 12, taRightJustify},
-        {&QRDBText7, "QRDBText7", "RangeL", 498, 78, 19, 12, taRightJustify},
-        {&QRDBText8, "QRDBText8", "Weight", 562, 78, 19, 12, taRightJustify},
-        {&QRDBText9, "QRDBText9", "Crits", 614, 78, 19, 12, taRightJustify},
-        {&QRDBText10, "QRDBText10", "Ammo", 654, 86, 19, 12, taRightJustify},
-        {&QRDBText11, "QRDBText11", "Code", -25, 69, 15, 10, taRightJustify},
+        {&QRDBText1, "QRDBText1", "Name", 56, 63, 15, 10, taLeftJustify, 204},
+        {&QRDBText2, "QRDBText2", "HeatToUser", 214, 78, 19, 12, taRightJustify, 32},
+        {&QRDBText3, "QRDBText3", "DamageToTarget", 278, 78, 19, 12, taRightJustify, 64},
+        {&QRDBText4, "QRDBText4", "RangeMin", 350, 78, 19, 12, taRightJustify, 72},
+        {&QRDBText5, "QRDBText5", "RangeS", 394, 78, 19, 12, taRightJustify, 44},
+        {&QRDBText6, "QRDBText6", "RangeM", 458, 78, 19, 12, taRightJustify, 64},
+        {&QRDBText7, "QRDBText7", "RangeL", 498, 78, 19, 12, taRightJustify, 40},
+        {&QRDBText8, "QRDBText8", "Weight", 562, 78, 19, 12, taRightJustify, 64},
+        {&QRDBText9, "QRDBText9", "Crits", 614, 78, 19, 12, taRightJustify, 52},
+        {&QRDBText10, "QRDBText10", "Ammo", 654, 86, 19, 12, taRightJustify, 48},
+        {&QRDBText11, "QRDBText11", "Code", -25, 69, 15, 10, taRightJustify, 0},
     };
     for (const auto &f : fields) {
         TQRDBText *text =
@@ -143,6 +149,7 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QWidget(parent) {
                   times(f.points));
         text->DataSource = DataSource1.get();
         text->DataField = QString::fromLatin1(f.field);
+        text->MaxWidth = f.column;
         *f.text = text;
     }
 
@@ -213,8 +220,12 @@ void PrintEquipmentList() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto *form = new TfrmPrint;
     frmPrint = form;
+    // Released through the event loop however the command ends: also when its query cannot
+    // be opened or the preview fails.
+    const auto release = qScopeGuard([form] { form->deleteLater(); });
     form->sqlEquipment->open();
     QApplication::restoreOverrideCursor();
     form->QRReport1->Preview();
-    form->deleteLater();
 }
+
+} // namespace report

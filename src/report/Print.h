@@ -1,6 +1,10 @@
 #pragma once
 
+#include "report/QRBand.h"
+#include "report/QRDBText.h"
+#include "report/QRLabel.h"
 #include "report/QRReport.h"
+#include "report/QRSysData.h"
 
 #include <QWidget>
 #include <memory>
@@ -9,6 +13,8 @@ namespace db {
 class DataSet;
 class DataSource;
 } // namespace db
+
+namespace report {
 
 // Host window of the equipment list: never shown, it carries its own read-only query over
 // the table, the report with its five bands, and the two band handlers.
@@ -46,6 +52,9 @@ extern TfrmPrint *frmPrint;
 
 // The "&Print..." command: creates frmPrint, opens its query under the hourglass, previews
 // the list (returning when the preview closes) and releases frmPrint. An error while opening
-// the query propagates, leaving the hourglass and frmPrint as they are. Chosen again while
-// the list is being prepared, it brings the running one's progress window forward instead.
+// the query or previewing propagates; frmPrint is released all the same, and an error while
+// opening leaves the hourglass. Chosen again while the list is being prepared, it brings the
+// running one's progress window forward instead.
 void PrintEquipmentList();
+
+} // namespace report

@@ -3,12 +3,16 @@
 
 #include "db/DataSet.h"
 #include "db/DataSource.h"
+#include "report/QRCustomControl.h"
+#include "report/QRProgressForm.h"
 #include "report/QRReportMath.h"
-#include "report/QRReportProgress.h"
+#include "report/emf/EmfWriter.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QRect>
+
+namespace report {
 
 int QRPaperCode(TQRPaperSize size) {
     switch (size) {
@@ -419,24 +423,7 @@ bool TQRReport::drawBand(TQRBand *band, int x, int y) {
             if (auto *control = qobject_cast<TQRCustomControl *>(child))
                 if (control->Visible)
                     control->PrintAt(x, y);
-        const TQRFrame &frame = band->Frame;
-        if (frame.Width > 0 &&
-            (frame.DrawTop || frame.DrawBottom || frame.DrawLeft || frame.DrawRight)) {
-            canvas.setPen(frame.Color, frame.Width);
-            const int right = x0 + ColumnWidth - 1;
-            auto line = [&canvas](int ax, int ay, int bx, int by) {
-                canvas.moveTo(ax, ay);
-                canvas.lineTo(bx, by);
-            };
-            if (frame.DrawTop)
-                line(x0, y0, right, y0);
-            if (frame.DrawBottom)
-                line(x0, yb, right, yb);
-            if (frame.DrawLeft)
-                line(x0, y0, x0, yb);
-            if (frame.DrawRight)
-                line(right, y0, right, yb);
-        }
+        band->Frame.Draw(canvas, QRect(QPoint(x0, y0), QPoint(x0 + ColumnWidth - 1, yb)));
     }
     if (band->AfterPrint)
         band->AfterPrint(band, printBand);
@@ -444,22 +431,8 @@ bool TQRReport::drawBand(TQRBand *band, int x, int y) {
 }
 
 void TQRReport::drawPageFrame() {
-    if (PageFrame.Width <= 0)
-        return;
     TQRPrinter &store = Store();
-    emf::EmfWriter &canvas = store.Canvas();
-    const int w = store.PageWidth() - 1, h = store.PageHeight() - 1;
-    canvas.setPen(PageFrame.Color, PageFrame.Width);
-    auto line = [&canvas](int ax, int ay, int bx, int by) {
-        canvas.moveTo(ax, ay);
-        canvas.lineTo(bx, by);
-    };
-    if (PageFrame.DrawTop)
-        line(0, 0, w, 0);
-    if (PageFrame.DrawBottom)
-        line(0, h, w, h);
-    if (PageFrame.DrawLeft)
-        line(0, 0, 0, h);
-    if (PageFrame.DrawRight)
-        line(w, 0, w, h);
+    PageFrame.Draw(store.Canvas(), QRect(0, 0, store.PageWidth(), store.PageHeight()));
 }
+
+} // namespace report

@@ -1,191 +1,28 @@
 #pragma once
 
-#include "report/QRReportPrinter.h"
-#include "report/emf/EmfFormat.h"
+#include "report/QRBand.h"
+#include "report/QRFrame.h"
+#include "report/QRPrinter.h"
 
-#include <QFont>
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace db {
 class DataSource;
 class DataSet;
-class Field;
 } // namespace db
 
-class QFontMetrics;
-class TQRReport;
-class TQRBand;
+namespace report {
+
 class TQRProgressForm;
 
-enum TQRBandType {
-    rbTitle,
-    rbPageHeader,
-    rbDetail,
-    rbPageFooter,
-    rbSummary,
-    rbGroupHeader,
-    rbGroupFooter,
-    rbSubDetail,
-    rbColumnHeader,
-    rbOverlay
-};
-constexpr int kBandTypeCount = 10;
-
 enum TQRPaperSize { qrpDefault, qrpLetter, qrpLegal, qrpA3, qrpA4, qrpA5, qrpCustom };
-enum TQRSysDataType {
-    qrsTime,
-    qrsDate,
-    qrsDateTime,
-    qrsPageNumber,
-    qrsReportTitle,
-    qrsDetailCount,
-    qrsDetailNo
-};
-enum TQRRuler { qrrNone, qrrInchesH, qrrInchesV, qrrInchesHV, qrrCmH, qrrCmV, qrrCmHV };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The paper code each paper size sends to the printer.
 int QRPaperCode(TQRPaperSize size);
-
-// Lines along some sides of a band or page, drawn with a black solid pen.
-struct TQRFrame {
-    emf::ColorRef Color = 0;
-    int Width = 1; // page units
-    bool DrawTop = false;
-    bool DrawBottom = false;
-    bool DrawLeft = false;
-    bool DrawRight = false;
-};
-
-// A font as a report control states it: the engine draws by point size.
-struct TQRFont {
-    QString Name = QStringLiteral("Arial");
-    int Size = 10; // points
-    bool Bold = false;
-    bool Italic = false;
-    bool Underline = false;
-    bool StrikeOut = false;
-    emf::ColorRef Color = 0;
-
-    // The font at the given pixel height, for measuring and showing text on screen.
-    QFont toQFont(int pixelSize) const;
-};
-
-// A horizontal strip of the page. Its text controls are its children, drawn in creation
-// order; only its Height matters on the page.
-class TQRBand : public QObject {
-    Q_OBJECT
-public:
-    explicit TQRBand(QObject *owner, TQRBandType type = rbTitle, int height = 40);
-
-    TQRBandType BandType;
-    int Height;
-    bool Enabled = true;
-    bool ForceNewPage = false;
-    TQRFrame Frame;
-    TQRFont Font;
-    bool ParentFont = true;
-    TQRBand *LinkBand = nullptr;
-    TQRRuler Ruler = qrrNone;
-    std::function<void(TQRBand *sender, bool &printBand)> BeforePrint;
-    std::function<void(TQRBand *sender, bool bandPrinted)> AfterPrint;
-
-    emf::ColorRef Color() const { return m_color; }
-    void SetColor(emf::ColorRef color) { m_color = color; }
-
-private:
-    emf::ColorRef m_color = 0x00FFFFFF;
-};
-
-// Base of the text controls: a label-like control placed on a band, in layout units.
-class TQRCustomControl : public QObject {
-    Q_OBJECT
-public:
-    explicit TQRCustomControl(TQRBand *band);
-    ~TQRCustomControl() override;
-
-    int Left = 0, Top = 0, Width = 65, Height = 17;
-    bool Visible = true;
-    TAlignment Alignment = taLeftJustify;
-    bool AlignToBand = false;
-    bool AutoSize = false;
-    bool Transparent = false;
-    bool ParentFont = true;
-    TQRFont Font;
-    std::function<void(TQRCustomControl *sender, QString &value)> OnPrint;
-
-    TQRBand *Band() const { return qobject_cast<TQRBand *>(parent()); }
-    // A control's colour follows its band's until it is given one of its own.
-    emf::ColorRef Color() const;
-    void SetColor(emf::ColorRef color);
-    bool ParentColor() const { return m_parentColor; }
-
-    // Draws the control onto the page being recorded, its band's top-left corner at layout
-    // position (X, Y).
-    virtual void PrintAt(int X, int Y);
-    // Layout units the band must grow by to hold this control.
-    virtual int ExtraHeight() { return 0; }
-    // Called by the report at the start of each run.
-    virtual void SetReport(TQRReport *report) { m_report = report; }
-    TQRReport *Report() const { return m_report; }
-
-    // The text printed for the current record or page.
-    virtual QString PrintText() const = 0;
-
-protected:
-    TQRReport *m_report = nullptr;
-
-private:
-    // Widths in screen pixels of text in the control's font, as the host window measures.
-    int measure(const QString &text);
-    int spaceWidth();
-    const QFontMetrics &metrics();
-
-    bool m_parentColor = true;
-    emf::ColorRef m_color = 0x00FFFFFF;
-    std::unique_ptr<QFontMetrics> m_metrics;
-    TQRFont m_measuredFont;
-    int m_measuredPixels = 0;
-    int m_spaceWidth = -1;
-    QHash<QString, int> m_widths;
-};
-
-class TQRLabel : public TQRCustomControl {
-    Q_OBJECT
-public:
-    explicit TQRLabel(TQRBand *band, const QString &caption = QString());
-    QString Caption;
-    QString PrintText() const override { return Caption; }
-};
-
-class TQRDBText : public TQRCustomControl {
-    Q_OBJECT
-public:
-    explicit TQRDBText(TQRBand *band);
-    db::DataSource *DataSource = nullptr;
-    QString DataField;
-    QString PrintText() const override;
-    void SetReport(TQRReport *report) override;
-
-private:
-    mutable db::Field *m_field = nullptr;
-    mutable db::DataSet *m_fieldSet = nullptr;
-};
-
-class TQRSysData : public TQRCustomControl {
-    Q_OBJECT
-public:
-    explicit TQRSysData(TQRBand *band, TQRSysDataType data = qrsTime);
-    TQRSysDataType Data;
-    QString Text; // the prefix printed before the data
-    QString PrintText() const override;
-};
 
 // The report component: walks a dataset, places its host window's bands on pages and records
 // the pages in the page store. Its host is its parent; the host's bands and controls are
@@ -288,3 +125,5 @@ private:
     TQRProgressForm *m_progress = nullptr;
     qint64 m_lastPump = 0;
 };
+
+} // namespace report

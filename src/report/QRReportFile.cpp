@@ -2,7 +2,7 @@
 // offset at which that picture starts. All numbers little-endian.
 #include "report/QRReportFile.h"
 
-#include "report/QRReportPrinter.h"
+#include "report/QRError.h"
 #include "report/emf/EmfFormat.h"
 #include "report/emf/EmfPlayer.h"
 
@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-namespace qrfile {
+namespace report::qrfile {
 
 namespace {
 
@@ -103,4 +103,4 @@ Contents parse(QIODevice &file, const QString &fileName,
     return c;
 }
 
-} // namespace qrfile
+} // namespace report::qrfile

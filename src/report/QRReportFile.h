@@ -9,7 +9,7 @@
 class QIODevice;
 
 // The report file's layout, shared by the page store and the fuzzing target.
-namespace qrfile {
+namespace report::qrfile {
 
 constexpr int kHeaderSize = 372;
 // Largest page side accepted from a file, in page units (about 100 m at 96 per inch).
@@ -34,4 +34,4 @@ Contents parse(QIODevice &file, const QString &fileName,
                const std::function<void(int page, int count)> &onPage = {},
                const std::function<void(QByteArray &&picture)> &keep = {});
 
-} // namespace qrfile
+} // namespace report::qrfile

@@ -5,8 +5,8 @@
 //
 // KORVANDEL_FUZZ_SEEDS=DIR makes the target write a sound report file and picture into DIR
 // and exit, as the starting corpus.
+#include "report/QRError.h"
 #include "report/QRReportFile.h"
-#include "report/QRReportPrinter.h"
 #include "report/emf/EmfPlayer.h"
 #include "report/emf/EmfWriter.h"
 
@@ -19,6 +19,8 @@
 #include <QPainter>
 #include <cstdint>
 #include <cstdlib>
+
+using namespace report;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 // Record types, constants and byte-order helpers of the Enhanced Metafile format, limited to
 // what report pages use.
-namespace emf {
+namespace report::emf {
 
 enum RecordType : std::uint32_t {
     EMR_HEADER = 1,
@@ -90,4 +90,4 @@ inline void putU32(QByteArray &out, int offset, std::uint32_t v) {
     std::memcpy(out.data() + offset, &v, 4);
 }
 
-} // namespace emf
+} // namespace report::emf

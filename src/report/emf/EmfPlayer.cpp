@@ -1,6 +1,7 @@
 #include "report/emf/EmfPlayer.h"
 
 #include "report/emf/EmfFormat.h"
+#include "report/emf/LogFont.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -11,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace emf {
+namespace report::emf {
 
 namespace {
 
@@ -65,9 +66,6 @@ QRectF rectAt(const char *p) {
     return QRectF(QPointF(l, t), QPointF(r, b));
 }
 
-// The largest font the player draws, in page units; beyond it glyph rendering would cost
-// far more than any real page needs.
-constexpr int kMaxFontHeight = 2000;
 // The longest text run drawn character by character with a spacing array.
 constexpr qint64 kMaxTextChars = 8192;
 
@@ -122,7 +120,7 @@ public:
         if (m_painter)
             m_base = m_painter->worldTransform();
         m_objects.resize(readU16(h + 56));
-        m_state.font = makeFont(-13, 400, false, false, false, QStringLiteral("Arial"));
+        m_state.font = toQFont(LogFont());
     }
 
     void run() {
@@ -139,23 +137,6 @@ public:
     }
 
 private:
-    static QFont makeFont(int height, int weight, bool italic, bool underline, bool strike,
-                          const QString &face) {
-        QFont f(face);
-        // A negative height is the character height, a positive one the cell height, of
-        // which the character takes roughly seven eighths.
-        const qint64 h = height;
-        const qint64 px = h < 0 ? -h : (h * 7 + 4) / 8;
-        f.setPixelSize(int(std::clamp<qint64>(px == 0 ? 13 : px, 1, kMaxFontHeight)));
-        if (weight > 0)
-            f.setWeight(QFont::Weight(qBound(1, weight, 1000)));
-        f.setItalic(italic);
-        f.setUnderline(underline);
-        f.setStrikeOut(strike);
-        f.setHintingPreference(QFont::PreferNoHinting);
-        return f;
-    }
-
     QTransform logToDev() const {
         if (m_state.mapMode != MM_ANISOTROPIC && m_state.mapMode != 7 /* isotropic */)
             return {};
@@ -340,7 +321,15 @@ private:
                     face.append(QChar(c));
                 }
                 o->kind = GdiObject::Font;
-                o->font = makeFont(readI32(lf), readI32(lf + 16), lf[20], lf[21], lf[22], face);
+                LogFont font;
+                font.height = readI32(lf);
+                font.width = readI32(lf + 4);
+                font.weight = readI32(lf + 16);
+                font.italic = lf[20];
+                font.underline = lf[21];
+                font.strikeOut = lf[22];
+                font.face = face;
+                o->font = toQFont(font);
             }
             break;
         case EMR_SELECTOBJECT: {
@@ -651,4 +640,4 @@ void EmfPlayer::play(const QByteArray &picture, QPainter &painter, const QRectF 
     painter.restore();
 }
 
-} // namespace emf
+} // namespace report::emf

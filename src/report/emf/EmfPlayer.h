@@ -6,7 +6,7 @@
 
 class QPainter;
 
-namespace emf {
+namespace report::emf {
 
 // What replaying a picture asks of the painter: its records, the characters it draws, and
 // the area it paints (fills, lines, text backgrounds and glyph boxes, each inside the page
@@ -52,4 +52,4 @@ public:
     static void play(const QByteArray &picture, QPainter &painter, const QRectF &target);
 };
 
-} // namespace emf
+} // namespace report::emf

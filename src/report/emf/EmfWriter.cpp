@@ -3,7 +3,7 @@
 #include <QtGlobal>
 #include <cmath>
 
-namespace emf {
+namespace report::emf {
 
 namespace {
 
@@ -170,7 +170,7 @@ void EmfWriter::appendFontRecord(std::uint32_t handle, const LogFont &font) {
     beginRecord(EMR_EXTCREATEFONTINDIRECTW, 12 + kLogFontSize);
     appendU32(m_data, handle);
     appendI32(m_data, font.height);
-    appendI32(m_data, 0); // width: the font's own
+    appendI32(m_data, font.width);
     appendI32(m_data, 0); // escapement
     appendI32(m_data, 0); // orientation
     appendI32(m_data, font.weight);
@@ -339,4 +339,4 @@ QByteArray EmfWriter::finish() {
     return out;
 }
 
-} // namespace emf
+} // namespace report::emf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/emf/EmfFormat.h"
+#include "report/emf/LogFont.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -8,20 +9,7 @@
 #include <QString>
 #include <vector>
 
-namespace emf {
-
-// A logical font as the picture records it: the height is in page units, negative for the
-// character (em) height as a screen font of a given point size has it.
-struct LogFont {
-    int height = -13;
-    int weight = 400;
-    bool italic = false;
-    bool underline = false;
-    bool strikeOut = false;
-    QString face = QStringLiteral("Arial");
-
-    bool operator==(const LogFont &) const = default;
-};
+namespace report::emf {
 
 // Records one page as an Enhanced Metafile. Coordinates are page units (1/unitsPerInch
 // inch), origin at the page's top-left corner. State changes that do not change anything
@@ -115,4 +103,4 @@ private:
     bool m_finished = false;
 };
 
-} // namespace emf
+} // namespace report::emf

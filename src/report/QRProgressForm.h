@@ -5,6 +5,9 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+namespace report {
+
 class TQRPrinter;
 
 // The small window every long operation of printing shows: a message, a bar that moves in
@@ -36,3 +39,5 @@ private:
     int m_step = 1;
     int m_lastShown = 0;
 };
+
+} // namespace report

@@ -1,7 +1,9 @@
-#include "report/QRReportPrinter.h"
+#include "report/QRPrinter.h"
 
+#include "report/QRError.h"
+#include "report/QRProgressForm.h"
 #include "report/QRReportMath.h"
-#include "report/QRReportProgress.h"
+#include "report/QRStandardPreview.h"
 #include "report/emf/EmfPlayer.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
+
+namespace report {
 
 TQRPrinter *QRPrinter = nullptr;
 
@@ -305,3 +309,11 @@ void TQRPrinter::PrintPages() {
     painter.end();
     SelectPage(remembered);
 }
+
+void TQRPrinter::ShowPreview() {
+    SelectPage(1);
+    TQRStandardPreview preview(this);
+    preview.Show();
+}
+
+} // namespace report

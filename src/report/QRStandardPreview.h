@@ -2,62 +2,15 @@
 
 #include <QDialog>
 #include <QObject>
-#include <QScrollArea>
-#include <QWidget>
 
-class QAbstractButton;
 class QLabel;
 class QPushButton;
 class QToolButton;
+
+namespace report {
+
+class TQRPreview;
 class TQRPrinter;
-
-enum TQRZoomState { zmFitPage, zmPageWidth, zmCustom };
-
-// The page image: paints the store's current page as a white sheet with a shadow.
-class TQRCustomPreview : public QWidget {
-    Q_OBJECT
-public:
-    explicit TQRCustomPreview(TQRPrinter *store, QWidget *parent = nullptr);
-    int Zoom() const { return m_zoom; }
-    void SetZoom(int zoom);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    TQRPrinter *m_store;
-    int m_zoom = 100;
-};
-
-// The page view: a scrolling area holding one page image, zoomed to fit the page, to fit its
-// width, or at a fixed percentage.
-class TQRPreview : public QScrollArea {
-    Q_OBJECT
-public:
-    explicit TQRPreview(TQRPrinter *store, QWidget *parent = nullptr);
-
-    int PageNumber() const { return m_pageNumber; }
-    void SetPageNumber(int n);
-    int Zoom() const { return m_zoom; }
-    void SetZoom(int z);
-    TQRZoomState ZoomMode() const { return m_zoomMode; }
-    void ZoomToFit();
-    void ZoomToWidth();
-    void UpdateLayout();
-    TQRCustomPreview *PageImage() const { return m_image; }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    friend class TQRStandardPreview;
-    TQRPrinter *m_store;
-    QWidget *m_surface;
-    TQRCustomPreview *m_image;
-    int m_pageNumber = 0;
-    int m_zoom = 100;
-    TQRZoomState m_zoomMode = zmFitPage;
-};
 
 // The preview window with its toolbar: zoom, page navigation, print, save, load and exit.
 class TQRStandardPreview : public QObject {
@@ -108,3 +61,5 @@ private:
     QPushButton *m_print = nullptr, *m_save = nullptr, *m_load = nullptr, *m_exit = nullptr;
     TQRPreview *m_preview = nullptr;
 };
+
+} // namespace report

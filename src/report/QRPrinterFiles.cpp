@@ -1,13 +1,16 @@
 // Saving and loading the page store's pages as a report file.
+#include "report/QRError.h"
+#include "report/QRPrinter.h"
+#include "report/QRProgressForm.h"
 #include "report/QRReportFile.h"
 #include "report/QRReportMath.h"
-#include "report/QRReportPrinter.h"
-#include "report/QRReportProgress.h"
 #include "report/emf/EmfFormat.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+
+namespace report {
 
 void TQRPrinter::SavePages(const QString &fileName) {
     if (m_status != psReady)
@@ -91,3 +94,5 @@ void TQRPrinter::LoadPages(const QString &fileName) {
     m_status = psReady;
     SelectPage(1);
 }
+
+} // namespace report

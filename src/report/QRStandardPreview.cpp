@@ -1,20 +1,16 @@
 // The print preview window.
-#include "report/QRReportPreview.h"
+#include "report/QRStandardPreview.h"
 
 #include "controls/ErrorReport.h"
-#include "report/QRReportMath.h"
-#include "report/QRReportPrinter.h"
-#include "report/emf/EmfPlayer.h"
+#include "report/QRPreview.h"
+#include "report/QRPrinter.h"
 
-#include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -23,6 +19,8 @@
 static void initReportResources() {
     Q_INIT_RESOURCE(report);
 }
+
+namespace report {
 
 namespace {
 
@@ -63,119 +61,6 @@ private:
 };
 
 } // namespace
-
-void TQRPrinter::ShowPreview() {
-    SelectPage(1);
-    TQRStandardPreview preview(this);
-    preview.Show();
-}
-
-// --- page image ---
-
-TQRCustomPreview::TQRCustomPreview(TQRPrinter *store, QWidget *parent)
-    : QWidget(parent), m_store(store) {
-    setObjectName(QStringLiteral("QRCustomPreview"));
-    resize(50, 50);
-}
-
-void TQRCustomPreview::SetZoom(int zoom) {
-    m_zoom = zoom;
-    update();
-}
-
-void TQRCustomPreview::paintEvent(QPaintEvent *) {
-    if (!m_store || m_store->Status() != psReady)
-        return;
-    const int w = width(), h = height();
-    const double z = m_zoom;
-    QPainter painter(this);
-    // The sheet.
-    painter.fillRect(QRect(0, 0, w - 3, h - 3), Qt::white);
-    // The page, drawn where the printable area lies on the sheet; its right and bottom are
-    // the zoomed page size, so the page shows slightly smaller than its zoomed size.
-    const QRect page(QPoint(RoundEven(z * m_store->OffsetX() * 0.01) + 1,
-                            RoundEven(z * m_store->OffsetY() * 0.01) + 1),
-                     QPoint(RoundEven(z * m_store->PageWidth() * 0.01),
-                            RoundEven(z * m_store->PageHeight() * 0.01)));
-    emf::EmfPlayer::play(m_store->Page(m_store->CurrentPage()), painter,
-                         QRectF(page.left(), page.top(), page.width() - 1, page.height() - 1));
-    // Outline and a shadow two units wide on the right and at the bottom.
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::NoBrush);
-    const QPoint outline[] = {{0, 0}, {0, h - 3}, {w - 3, h - 3}, {w - 3, 0}, {0, 0}};
-    painter.drawPolyline(outline, 5);
-    painter.fillRect(QRect(QPoint(w - 2, 2), QPoint(w - 1, h - 1)), Qt::black);
-    painter.fillRect(QRect(QPoint(2, h - 2), QPoint(w - 1, h - 1)), Qt::black);
-}
-
-// --- page view ---
-
-TQRPreview::TQRPreview(TQRPrinter *store, QWidget *parent) : QScrollArea(parent), m_store(store) {
-    setObjectName(QStringLiteral("QRPreview"));
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(false);
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_surface = new QWidget;
-    m_image = new TQRCustomPreview(store, m_surface);
-    m_image->move(0, 0);
-    setWidget(m_surface);
-    setBackgroundRole(QPalette::Dark);
-}
-
-void TQRPreview::SetPageNumber(int n) {
-    if (n == m_pageNumber || n <= 0 || n > m_store->PageCount())
-        return;
-    m_store->SelectPage(n);
-    m_pageNumber = n;
-    horizontalScrollBar()->setValue(0);
-    verticalScrollBar()->setValue(0);
-    m_image->update();
-}
-
-void TQRPreview::SetZoom(int z) {
-    m_zoomMode = zmCustom;
-    m_zoom = z;
-    UpdateLayout();
-}
-
-void TQRPreview::UpdateLayout() {
-    const int w = RoundEven(m_store->SheetWidth() * 0.01 * m_zoom) + 4;
-    const int h = RoundEven(m_store->SheetHeight() * 0.01 * m_zoom) + 4;
-    m_image->resize(qMax(w, 1), qMax(h, 1));
-    const int left = w < width() ? (width() - w) / 2 : 0;
-    const int top = h < height() ? (height() - h) / 2 : 0;
-    m_image->move(left, top);
-    m_surface->resize(qMax(viewport()->width(), left + w), qMax(viewport()->height(), top + h));
-    horizontalScrollBar()->setValue(0);
-    verticalScrollBar()->setValue(0);
-    m_image->SetZoom(m_zoom);
-}
-
-void TQRPreview::ZoomToFit() {
-    const int sw = qMax(m_store->SheetWidth(), 1), sh = qMax(m_store->SheetHeight(), 1);
-    const int z = qMin(RoundEven(double(width()) / sw * 98), RoundEven(double(height()) / sh * 98));
-    SetZoom(z);
-    m_zoomMode = zmFitPage;
-}
-
-void TQRPreview::ZoomToWidth() {
-    const int sw = qMax(m_store->SheetWidth(), 1);
-    SetZoom(RoundEven(double(width()) / sw * 98));
-    UpdateLayout();
-    m_zoomMode = zmPageWidth;
-}
-
-void TQRPreview::resizeEvent(QResizeEvent *event) {
-    QScrollArea::resizeEvent(event);
-    // The fit modes follow the window's size; a fixed zoom stays fixed.
-    if (m_zoomMode == zmFitPage)
-        ZoomToFit();
-    else if (m_zoomMode == zmPageWidth)
-        ZoomToWidth();
-    UpdateLayout();
-}
-
-// --- the window ---
 
 TQRStandardPreview::TQRStandardPreview(TQRPrinter *store) : QObject(store), m_store(store) {
     build();
@@ -361,3 +246,5 @@ void TQRStandardPreview::loadClick() {
         return;
     LoadFrom(dialog.selectedFiles().constFirst());
 }
+
+} // namespace report

@@ -7,17 +7,11 @@
 #include <QObject>
 #include <QString>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 class QPrinter;
 
-// Errors of the printing subsystem (printer settings, report files); the application's
-// default error report shows their message.
-class EQRError : public std::runtime_error {
-public:
-    explicit EQRError(const QString &message) : std::runtime_error(message.toStdString()) {}
-};
+namespace report {
 
 enum TQRPrinterStatus { psEmpty, psRecording, psReady };
 enum TPrinterOrientation { poPortrait, poLandscape };
@@ -106,7 +100,6 @@ public:
     static int ScreenPixelsPerInch();
 
 private:
-    friend class QRReportFile;
     void useFallbackMetrics(int offset);
     void openPicture();
     void keepPage(const QByteArray &picture);
@@ -137,3 +130,5 @@ extern TQRPrinter *QRPrinter;
 // Creates the page store at program start (before any window), sets its two window captions
 // and makes it the program-wide QRPrinter. The owner destroys it at the end.
 TQRPrinter *CreateQRPrinter(QObject *owner);
+
+} // namespace report

@@ -1,6 +1,6 @@
-#include "report/QRReportProgress.h"
+#include "report/QRProgressForm.h"
 
-#include "report/QRReportPrinter.h"
+#include "report/QRPrinter.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -8,6 +8,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+
+namespace report {
 
 TQRProgressForm::TQRProgressForm(TQRPrinter *store, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -72,3 +74,5 @@ void TQRProgressForm::ShowWindow() {
 void TQRProgressForm::reject() {
     m_cancel->click();
 }
+
+} // namespace report

@@ -1,16 +1,16 @@
-// Bands and text controls of the report engine.
+// The text controls' common part: measuring their text and drawing it on the page.
+#include "report/QRCustomControl.h"
+
+#include "report/QRPrinter.h"
 #include "report/QRReport.h"
-
-#include "db/DataSet.h"
-#include "db/DataSource.h"
-#include "db/Field.h"
 #include "report/QRReportMath.h"
+#include "report/emf/EmfWriter.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
-#include <QLocale>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+
+namespace report {
 
 namespace {
 
@@ -20,27 +20,7 @@ int pointsToPixels(int points, int pixelsPerInch) {
     return int(std::lround(double(points) * pixelsPerInch / 72.0));
 }
 
-// The system's long time format without a time-zone name: the clock time only.
-QString longTimeFormat(const QLocale &locale) {
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
-    return format.trimmed();
-}
-
 } // namespace
-
-QFont TQRFont::toQFont(int pixelSize) const {
-    QFont f(Name);
-    f.setPixelSize(qMax(1, pixelSize));
-    f.setBold(Bold);
-    f.setItalic(Italic);
-    f.setUnderline(Underline);
-    f.setStrikeOut(StrikeOut);
-    return f;
-}
-
-TQRBand::TQRBand(QObject *owner, TQRBandType type, int height)
-    : QObject(owner), BandType(type), Height(height) {}
 
 TQRCustomControl::TQRCustomControl(TQRBand *band) : QObject(band) {
     if (band)
@@ -63,12 +43,7 @@ void TQRCustomControl::SetColor(emf::ColorRef color) {
 
 const QFontMetrics &TQRCustomControl::metrics() {
     const int pixels = pointsToPixels(Font.Size, TQRPrinter::ScreenPixelsPerInch());
-    if (!m_metrics ||
-        !(m_measuredFont.Name == Font.Name && m_measuredFont.Size == Font.Size &&
-          m_measuredFont.Bold == Font.Bold && m_measuredFont.Italic == Font.Italic &&
-          m_measuredFont.Underline == Font.Underline &&
-          m_measuredFont.StrikeOut == Font.StrikeOut) ||
-        m_measuredPixels != pixels) {
+    if (!m_metrics || !(m_measuredFont == Font) || m_measuredPixels != pixels) {
         m_metrics = std::make_unique<QFontMetrics>(Font.toQFont(pixels));
         m_measuredFont = Font;
         m_measuredPixels = pixels;
@@ -80,15 +55,7 @@ const QFontMetrics &TQRCustomControl::metrics() {
 
 int TQRCustomControl::measure(const QString &text) {
     const QFontMetrics &fm = metrics();
-    // Columns of numbers repeat a few values thousands of times; shaping each again would
-    // be most of the cost of a record.
-    if (const auto hit = m_widths.constFind(text); hit != m_widths.constEnd())
-        return *hit;
-    if (m_widths.size() >= 4096)
-        m_widths.clear();
-    const int width = fm.horizontalAdvance(text);
-    m_widths.insert(text, width);
-    return width;
+    return m_widths.of(text, [&fm](const QString &t) { return fm.horizontalAdvance(t); });
 }
 
 int TQRCustomControl::spaceWidth() {
@@ -117,11 +84,10 @@ void TQRCustomControl::PrintAt(int X, int Y) {
     font.underline = Font.Underline;
     font.strikeOut = Font.StrikeOut;
     font.face = Font.Name;
-    canvas.setFont(font);
     canvas.setTextColor(Font.Color);
     canvas.setBrush(Color());
 
-    int x1, x2;
+    int x1, x2, edge;
     if (AlignToBand) {
         // Aligned to the page's width, whatever the column or the control's Left.
         const int w = AutoSize ? measure(text) : Width;
@@ -140,9 +106,10 @@ void TQRCustomControl::PrintAt(int X, int Y) {
             x2 = w;
             break;
         }
+        edge = x2;
     } else {
         x1 = Left + X;
-        x2 = x1 + Width;
+        x2 = edge = x1 + Width;
         if (Alignment == taRightJustify) {
             // The appended space keeps right-aligned text one space clear of its edge.
             text += QLatin1Char(' ');
@@ -166,76 +133,67 @@ void TQRCustomControl::PrintAt(int X, int Y) {
     if (text.isEmpty())
         return;
     const int ax = RoundEven(report->ScaleX * anchor);
+    const Room room = roomAt(ax, RoundEven(report->ScaleX * edge), r, store.PageWidth());
+    const double roomWidth = room.width(ax, Alignment);
+    const emf::LogFont drawn = m_fit.fitted(font, text, roomWidth);
+    const double drawnWidth = m_fit.width(drawn, text);
+    canvas.setFont(drawn);
+
     QRect fill = r;
     if (AutoSize) {
         // An auto-sized control's background covers its text, not the whole of R: the
         // equipment list's right-aligned columns overlap by up to 64 units, and filling R
         // would paint each column over the digits of the one before it.
-        const int w = RoundEven(report->ScaleX * measure(text));
+        const int w = drawn.width == 0 ? RoundEven(report->ScaleX * measure(text))
+                                       : int(std::ceil(drawnWidth));
         const int left = Alignment == taRightJustify ? ax - w
                          : Alignment == taCenter     ? ax - w / 2
                                                      : ax;
         fill = QRect(left, r.top(), w, r.height());
     }
-    canvas.textOut(ax, rt, text, align, fill, !Transparent, !AutoSize);
-}
-
-TQRLabel::TQRLabel(TQRBand *band, const QString &caption)
-    : TQRCustomControl(band), Caption(caption) {
-    AutoSize = true;
-}
-
-TQRDBText::TQRDBText(TQRBand *band) : TQRCustomControl(band) {}
-
-void TQRDBText::SetReport(TQRReport *report) {
-    TQRCustomControl::SetReport(report);
-    m_field = nullptr;
-    m_fieldSet = nullptr;
-}
-
-QString TQRDBText::PrintText() const {
-    db::DataSet *set = DataSource ? DataSource->dataSet() : nullptr;
-    if (!set || !set->active())
-        return {};
-    // Fields are rebuilt when a dataset opens; the lookup is kept while the dataset is.
-    if (set != m_fieldSet || !m_field) {
-        m_fieldSet = set;
-        m_field = set->findField(DataField);
+    bool clipped = !AutoSize;
+    if (drawnWidth > roomWidth) {
+        // Even the narrowest face overflows: what lies outside the room is cut off.
+        fill &= QRect(QPoint(room.left, r.top()), QPoint(room.right - 1, r.bottom()));
+        clipped = true;
     }
-    return m_field ? m_field->asString() : QString();
+    canvas.textOut(ax, rt, text, align, fill, !Transparent, clipped);
 }
 
-TQRSysData::TQRSysData(TQRBand *band, TQRSysDataType data) : TQRCustomControl(band), Data(data) {}
-
-QString TQRSysData::PrintText() const {
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    QString value;
-    switch (Data) {
-    case qrsTime:
-        value = locale.toString(now.time(), QLocale::ShortFormat);
-        break;
-    case qrsDate:
-        value = locale.toString(now.date(), QLocale::ShortFormat);
-        break;
-    case qrsDateTime:
-        // At exactly midnight the time part is left out.
-        value = locale.toString(now.date(), QLocale::ShortFormat);
-        if (now.time() != QTime(0, 0))
-            value += QLatin1Char(' ') + locale.toString(now.time(), longTimeFormat(locale));
-        break;
-    case qrsPageNumber:
-        value = m_report ? QString::number(m_report->PageNo) : QString();
-        break;
-    case qrsReportTitle:
-        value = m_report ? m_report->ReportTitle : QString();
-        break;
-    case qrsDetailCount:
-        value = m_report ? QString::number(m_report->DetailCount) : QString();
-        break;
-    case qrsDetailNo:
-        value = m_report ? QString::number(m_report->DetailNo) : QString();
-        break;
+TQRCustomControl::Room TQRCustomControl::roomAt(int anchor, int edge, const QRect &r,
+                                                int pageWidth) const {
+    Room room{0, pageWidth};
+    if (!AutoSize) {
+        room.left = std::max(room.left, r.left());
+        room.right = std::min(room.right, r.left() + r.width());
     }
-    return Text + value;
+    if (MaxWidth > 0) {
+        const int width = RoundEven(m_report->ScaleX * MaxWidth);
+        switch (Alignment) {
+        case taRightJustify:
+            room.left = std::max(room.left, edge - width);
+            break;
+        case taCenter:
+            room.left = std::max(room.left, anchor - width / 2);
+            room.right = std::min(room.right, anchor + (width - width / 2));
+            break;
+        default:
+            room.right = std::min(room.right, anchor + width);
+            break;
+        }
+    }
+    return room;
 }
+
+double TQRCustomControl::Room::width(int anchor, TAlignment alignment) const {
+    switch (alignment) {
+    case taRightJustify:
+        return anchor - left;
+    case taCenter:
+        return 2.0 * std::min(anchor - left, right - anchor);
+    default:
+        return right - anchor;
+    }
+}
+
+} // namespace report
