@@ -38,6 +38,9 @@ bool guarded(const std::function<void()> &handler, QWidget *parent) {
     try {
         handler();
         return true;
+    } catch (const db::OperationAbandoned &) {
+        // The user answered a question with "stay": they know, nothing to report.
+        return false;
     } catch (const std::exception &error) {
         showErrorReport(errorMessage(error), parent);
         return false;

@@ -79,15 +79,31 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
     }
     std::unique_ptr<RowStore> store;
     if (!key.isEmpty()) {
-        KeyedRowStore::Source source{
-            db,          &dialect,        table, key, where, parameters, m_requestLive,
-            m_cacheRows, m_identityFields};
+        KeyedRowStore::Source source{db,
+                                     &dialect,
+                                     table,
+                                     key,
+                                     where,
+                                     parameters,
+                                     m_requestLive,
+                                     m_cacheRows,
+                                     m_identityFields,
+                                     programFieldNames()};
         store = std::make_unique<KeyedRowStore>(std::move(source));
     } else {
         store = std::make_unique<MaterializedRowStore>(db, text, parameters);
     }
     checkRequiredFields(store->columns());
     return store;
+}
+
+QStringList DataSet::programFieldNames() const {
+    QStringList names = m_optionalFields + m_identityFields;
+    for (DataSource *source : m_sources)
+        for (DataLink *link : source->links())
+            if (!link->fieldName().isEmpty())
+                names << link->fieldName();
+    return names;
 }
 
 void DataSet::adopt(std::unique_ptr<RowStore> store) {
@@ -117,6 +133,8 @@ void DataSet::open() {
 }
 
 void DataSet::requery(const QStringList &lines, const QVariantList &parameters) {
+    if (active())
+        settleRefusedEdit();
     std::unique_ptr<RowStore> store = openStore(lines, parameters);
     close();
     m_sql = lines;
@@ -165,6 +183,7 @@ void DataSet::dropPending() {
     m_state = DataSetState::Browse;
     m_modified = false;
     m_pending = Pending::None;
+    m_refusal.clear();
 }
 
 void DataSet::checkActive() const {
@@ -258,16 +277,38 @@ void DataSet::settle() {
     if (!isEditing(m_state))
         return;
     takeEditorValues();
+    if (hasRefusedEdit()) {
+        settleRefusedEdit();
+        return;
+    }
     if (m_modified || m_pending != Pending::None)
         post();
     else
         cancel();
 }
 
+void DataSet::settleRefusedEdit() {
+    if (!isEditing(m_state) || !hasRefusedEdit())
+        return;
+    if (!m_refusedEditQuestion)
+        throw DatabaseError(m_refusal);
+    switch (m_refusedEditQuestion(m_refusal)) {
+    case RefusedEditChoice::Post:
+        post();
+        return;
+    case RefusedEditChoice::Discard:
+        cancel();
+        return;
+    case RefusedEditChoice::Stay:
+        throw OperationAbandoned();
+    }
+}
+
 void DataSet::beginEditState(DataSetState state) {
     m_state = state;
     m_modified = false;
     m_pending = Pending::None;
+    m_refusal.clear();
     m_changed.assign(size_t(fieldCount()), false);
     announce(Notice::Editing);
 }
@@ -351,6 +392,7 @@ void DataSet::post() {
                 m_pending = Pending::RowGone;
             else if (conflict.kind() == RowConflict::Kind::Replaced)
                 m_pending = Pending::RowReplaced;
+            m_refusal = conflict.message();
             relockAfterFailedWrite();
             throw;
         } catch (const DatabaseError &) {
@@ -364,6 +406,7 @@ void DataSet::post() {
     m_state = DataSetState::Browse;
     m_modified = false;
     m_pending = Pending::None;
+    m_refusal.clear();
     m_buffer = std::move(stored);
     announce(Notice::Editing);
     announce(Notice::Changed);

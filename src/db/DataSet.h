@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -82,6 +83,19 @@ public:
     // row as a new row). Columns only the other program changed are kept.
     void post();
     void cancel();
+
+    // After a Post was refused because another program changed or deleted the row, leaving
+    // the row (a move, a search, closing) must not store the values silently: the question
+    // decides. Without a question such a move fails with the refusal's message.
+    enum class RefusedEditChoice { Post, Discard, Stay };
+    using RefusedEditQuestion = std::function<RefusedEditChoice(const QString &refusal)>;
+    void setRefusedEditQuestion(RefusedEditQuestion question) {
+        m_refusedEditQuestion = std::move(question);
+    }
+    bool hasRefusedEdit() const { return !m_refusal.isEmpty(); }
+    // Asks about a refused edit (Post, Discard) before the row is left; throws
+    // OperationAbandoned when the user stays. Does nothing without a refused edit.
+    void settleRefusedEdit();
     void deleteRecord();
     void refresh();
 
@@ -131,6 +145,8 @@ private:
     void settle();
     void checkActive() const;
     void checkRequiredFields(const std::vector<ColumnInfo> &columns) const;
+    // The column names as the program's controls and settings spell them.
+    QStringList programFieldNames() const;
     void moveTo(int row, bool bof, bool eof);
     QVariantList readRow(int row) const;
     void loadCurrentRow();
@@ -164,6 +180,8 @@ private:
     // item in it. The next Post stores the user's values as a new row.
     enum class Pending { None, RowGone, RowReplaced };
     Pending m_pending = Pending::None;
+    QString m_refusal; // why the last Post of this edit was refused; empty when it was not
+    RefusedEditQuestion m_refusedEditQuestion;
     QStringList m_optionalFields;
     QStringList m_identityFields;
     std::vector<DataSource *> m_sources;

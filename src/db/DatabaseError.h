@@ -18,6 +18,12 @@ private:
     QString m_message;
 };
 
+// An operation the user chose not to go on with after a question: nothing more to report.
+class OperationAbandoned : public DatabaseError {
+public:
+    OperationAbandoned() : DatabaseError(QStringLiteral("Operation abandoned")) {}
+};
+
 // A failure the engine reported: the message the user sees, and the engine's own error so
 // that callers can tell a busy file or a lost connection from a real refusal.
 class EngineError : public DatabaseError {
@@ -39,6 +45,8 @@ inline const char *empty = "Cannot perform this operation on an empty dataset";
 inline const char *fieldNotFound = "Field '%1' not found";
 inline const char *invalidInteger = "'%1' is not a valid integer value for field '%2'";
 inline const char *invalidFloat = "'%1' is not a valid floating point value for field '%2'";
+inline const char *unstorableCharacter =
+    "The text for field '%2' holds a character the catalogue cannot store (NUL)";
 inline const char *outOfRange =
     "%1 is not a valid value for field '%2'. The allowed range is %3 to %4";
 inline const char *engineInit =

@@ -105,6 +105,9 @@ QVariant Field::convertText(const QString &text) const {
     case FieldType::String:
         break;
     }
+    // A NUL ends a text for a server and for the game; it cannot be stored.
+    if (text.contains(QChar(0)))
+        throwMessage(msg::unstorableCharacter, text, m_name);
     if (m_size <= 0 || text.size() <= m_size)
         return QVariant(text);
     // Cut between characters: a character made of two UTF-16 units is kept whole or dropped.

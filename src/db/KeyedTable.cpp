@@ -4,7 +4,6 @@
 #include "db/DatabaseError.h"
 #include "db/RowWriter.h"
 #include "db/Statement.h"
-#include "db/Transaction.h"
 
 #include <algorithm>
 
@@ -14,9 +13,48 @@ KeyedTable::KeyedTable(Source source) : m_source(std::move(source)) {
     m_columns = m_source.dialect->columns(m_source.db, m_source.table);
     if (m_columns.empty())
         throw DatabaseError(QStringLiteral("Table does not exist: ") + m_source.table);
-    for (size_t c = 0; c < m_columns.size(); ++c)
-        if (m_columns[c].name.compare(m_source.keyColumn, Qt::CaseInsensitive) == 0)
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        ColumnInfo &column = m_columns[c];
+        for (const QString &name : m_source.fieldNames)
+            if (name.compare(column.name, Qt::CaseInsensitive) == 0)
+                column.name = name;
+        if (column.name.compare(m_source.keyColumn, Qt::CaseInsensitive) == 0)
             m_keyField = int(c);
+    }
+}
+
+QSqlQuery KeyedTable::runRead(const QString &text, const QVariantList &bound,
+                              const QString &what) const {
+    try {
+        return runStatement(m_source.db, text, bound, what);
+    } catch (const EngineError &) {
+        const QString gone = missingColumn();
+        if (!gone.isEmpty())
+            throw DatabaseError(QStringLiteral("Another program changed the table %1: its "
+                                               "column %2 is gone. Close the catalogue and open "
+                                               "it again")
+                                    .arg(m_source.table, gone));
+        throw;
+    }
+}
+
+QString KeyedTable::missingColumn() const {
+    std::vector<ColumnInfo> now;
+    try {
+        now = m_source.dialect->columns(m_source.db, m_source.table);
+    } catch (const DatabaseError &) {
+        return {}; // the table cannot be described now: the read's own reason stands
+    }
+    if (now.empty())
+        return {};
+    for (const ColumnInfo &column : m_columns) {
+        const bool present = std::any_of(now.begin(), now.end(), [&](const ColumnInfo &c) {
+            return c.name.compare(column.name, Qt::CaseInsensitive) == 0;
+        });
+        if (!present)
+            return column.name;
+    }
+    return {};
 }
 
 void KeyedTable::ensureConnected() const {
@@ -34,7 +72,7 @@ std::vector<qint64> KeyedTable::readKeys() const {
         text += QStringLiteral(" WHERE ") + m_source.where;
     text += QStringLiteral(" ORDER BY ") + quoted(m_source.keyColumn);
     const QString what = QStringLiteral("Query failed");
-    QSqlQuery query = runStatement(m_source.db, text, m_source.parameters, what);
+    QSqlQuery query = runRead(text, m_source.parameters, what);
     std::vector<qint64> keys;
     while (query.next())
         keys.push_back(query.value(0).toLongLong());
@@ -47,10 +85,9 @@ KeyedTable::fetchByKey(const std::vector<qint64> &keys) const {
     std::unordered_map<qint64, QVariantList> byKey;
     if (keys.empty())
         return byKey;
-    // Inside a transaction the connection is what it is: reopening it there would carry on
-    // outside the transaction.
-    if (!Transaction::isOpen(m_source.db))
-        ensureConnected();
+    // Rows are read for showing them, never inside a write: a connection the server dropped
+    // (taking an edit's row lock with it) is opened again.
+    ensureConnected();
     // One statement text for every window (one for single rows): the keys are padded to a
     // fixed count by repeating one of them, a value every key column accepts.
     const int width = keys.size() == 1 ? 1 : std::max(int(keys.size()), WindowRows);
@@ -64,7 +101,7 @@ KeyedTable::fetchByKey(const std::vector<qint64> &keys) const {
                              .arg(quoted(m_source.keyColumn), columnList(), quoted(m_source.table),
                                   marks.join(QLatin1Char(',')));
     const QString what = QStringLiteral("Cannot read rows");
-    QSqlQuery query = runStatement(m_source.db, text, bound, what);
+    QSqlQuery query = runRead(text, bound, what);
     const int count = columnCount();
     while (query.next()) {
         QVariantList values;
@@ -84,8 +121,8 @@ QString KeyedTable::columnList() const {
     return names.join(QLatin1Char(','));
 }
 
-std::optional<StoredRow> KeyedTable::readExact(qint64 key) const {
-    if (!Transaction::isOpen(m_source.db))
+std::optional<StoredRow> KeyedTable::readExact(qint64 key, Connection connection) const {
+    if (connection == Connection::MayReopen)
         ensureConnected();
     QStringList exact;
     for (const ColumnInfo &column : m_columns) {
@@ -100,7 +137,7 @@ std::optional<StoredRow> KeyedTable::readExact(qint64 key) const {
     text += QStringLiteral(" FROM %1 WHERE %2 = ?")
                 .arg(quoted(m_source.table), quoted(m_source.keyColumn));
     const QString what = QStringLiteral("Cannot read rows");
-    QSqlQuery query = runStatement(m_source.db, text, {key}, what);
+    QSqlQuery query = runRead(text, {key}, what);
     if (!query.next()) {
         checkFinished(query, what);
         return std::nullopt;

@@ -31,6 +31,9 @@ public:
         // Columns that say which item a row describes (a code): a stored row whose value
         // there changed under the user is another item, not the row they edited.
         QStringList identityFields;
+        // How the program spells column names: an engine that folds unquoted names to
+        // lower case still shows them as the program writes them.
+        QStringList fieldNames;
     };
     // Reads the table's columns. Throws DatabaseError.
     explicit KeyedTable(Source source);
@@ -51,8 +54,11 @@ public:
     std::vector<qint64> readKeys() const;
     // The stored values of the rows with these keys (rows that are gone are left out).
     std::unordered_map<qint64, QVariantList> fetchByKey(const std::vector<qint64> &keys) const;
-    // The stored values of one row with their exact forms; none when it is gone.
-    std::optional<StoredRow> readExact(qint64 key) const;
+    // The stored values of one row with their exact forms; none when it is gone. Inside a
+    // write the connection is used as it is (reopening it there would leave the write's
+    // transaction); outside, a connection the server dropped is opened again first.
+    enum class Connection { MayReopen, AsItIs };
+    std::optional<StoredRow> readExact(qint64 key, Connection connection) const;
     bool isIdentityColumn(int column) const;
     // Whether this connection may write the table (probed by a write that is undone).
     bool probeWritable() const;
@@ -63,6 +69,12 @@ private:
     // The result's columns by name, in order, for a select list: a column another program
     // dropped fails the statement instead of shifting the values after it.
     QString columnList() const;
+    // Runs a read of the table; a statement that fails because another program dropped
+    // one of the result's columns is reported as such, naming the column.
+    QSqlQuery runRead(const QString &text, const QVariantList &bound, const QString &what) const;
+    // The first of the result's columns the table no longer has; empty when none is missing
+    // or the table cannot be described now.
+    QString missingColumn() const;
 
     Source m_source;
     std::vector<ColumnInfo> m_columns;

@@ -74,6 +74,14 @@ std::unique_ptr<RowStore> KeyedRowStore::reloaded() const {
     return std::unique_ptr<RowStore>(new KeyedRowStore(m_table, m_writable));
 }
 
+const QVariantList &KeyedRowStore::row(int index) {
+    const QVariantList &values = m_cache.row(index);
+    // A read may have found the connection gone and opened it again: an edit's row lock
+    // went with it.
+    m_writer.relockIfLost();
+    return values;
+}
+
 QVariant KeyedRowStore::key(int index) const {
     const std::optional<qint64> k = m_cache.key(index);
     return k ? QVariant(*k) : QVariant();

@@ -84,7 +84,7 @@ public:
 
     const std::vector<ColumnInfo> &columns() const override { return m_table->columns(); }
     int count() const override { return m_cache.count(); }
-    const QVariantList &row(int index) override { return m_cache.row(index); }
+    const QVariantList &row(int index) override;
     QVariant key(int index) const override;
     int indexOfKey(const QVariant &key) const override;
     int keyField() const override { return m_table->keyField(); }

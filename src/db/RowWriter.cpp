@@ -31,10 +31,6 @@ bool unchanged(const StoredRow &now, const StoredRow &then, int column) {
 
 } // namespace
 
-std::optional<StoredRow> RowWriter::read(qint64 key) const {
-    return m_table->readExact(key);
-}
-
 void RowWriter::lockInTransaction(qint64 key) const {
     const QString lock =
         m_table->dialect().rowLockStatement(m_table->source().table, m_table->source().keyColumn);
@@ -60,6 +56,22 @@ void RowWriter::lock(qint64 key) {
                                                      QStringLiteral("The row could not be locked"));
     lockInTransaction(key);
     m_edit = std::move(transaction);
+    m_lockedKey = key;
+}
+
+void RowWriter::relockIfLost() {
+    if (!m_lockedKey || holdsLock())
+        return;
+    const qint64 key = *m_lockedKey;
+    m_lockedKey.reset();
+    try {
+        lock(key);
+    } catch (const DatabaseError &error) {
+        throw DatabaseError(QStringLiteral("The server ended the session that held this row for "
+                                           "your edit, and the row could not be held again: %1. "
+                                           "Your values are kept; Post checks the row as usual")
+                                .arg(error.message()));
+    }
 }
 
 QSqlQuery RowWriter::execWrite(const QString &text, const QVariantList &bound, const QString &what,
@@ -107,10 +119,11 @@ RowWriter::Written RowWriter::write(std::optional<qint64> key, const RowWrite &w
     std::unique_ptr<Transaction> transaction =
         holdsLock() ? std::move(m_edit) : std::make_unique<Transaction>(m_table->database(), what);
     m_edit.reset();
+    m_lockedKey.reset();
     std::optional<StoredRow> before;
     if (!inserting) {
         // The stored row against the row the edit started from, inside the write lock.
-        before = read(*key);
+        before = m_table->readExact(*key, KeyedTable::Connection::AsItIs);
         if (!before)
             throw RowConflict(RowConflict::Kind::Deleted, QString::fromLatin1(msg::rowDeleted),
                               std::nullopt);
@@ -202,7 +215,7 @@ void RowWriter::remove(qint64 key, const QVariantList &seen) {
     Transaction transaction(m_table->database(), what);
     // Another designer editing the row is told at once, not after a lock wait.
     lockInTransaction(key);
-    std::optional<StoredRow> before = read(key);
+    std::optional<StoredRow> before = m_table->readExact(key, KeyedTable::Connection::AsItIs);
     if (!before)
         throw RowConflict(RowConflict::Kind::Deleted, QString::fromLatin1(msg::rowGone),
                           std::nullopt);

@@ -55,11 +55,20 @@ public:
     explicit RowWriter(std::shared_ptr<const KeyedTable> table) : m_table(std::move(table)) {}
 
     // The row as stored now, with its exact values; none when it is gone.
-    std::optional<StoredRow> read(qint64 key) const;
+    std::optional<StoredRow> read(qint64 key) const {
+        return m_table->readExact(key, KeyedTable::Connection::MayReopen);
+    }
     // Takes the row lock (where the engine has one) in a transaction that lasts until
     // write() or release(). Throws when another session holds the row.
     void lock(qint64 key);
-    void release() { m_edit.reset(); }
+    void release() {
+        m_edit.reset();
+        m_lockedKey.reset();
+    }
+    // The server ended the session that held the edit's row lock (an idle timeout, a
+    // restart): takes the lock again on the reopened connection. Throws, once, when another
+    // designer has taken the row meanwhile; the edit goes on and Post still checks the row.
+    void relockIfLost();
 
     struct Written {
         qint64 key;       // the row's key (a new row's key as the engine gave it)
@@ -85,6 +94,7 @@ private:
     std::shared_ptr<const KeyedTable> m_table;
     // The transaction that holds the edit's row lock, from Edit to Post or Cancel.
     std::unique_ptr<Transaction> m_edit;
+    std::optional<qint64> m_lockedKey; // the row the edit locked, while the edit lasts
 };
 
 namespace msg {
