@@ -8,6 +8,7 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -290,6 +291,8 @@ public:
 
     // Controls take their place in the tab order as they are created.
     DetailPanel build() {
+        for (const EditorPlace &place : editors)
+            ++m_captionUses[editorCaption(place)];
         for (const GroupPlace &place : groups)
             addGroup(place);
         for (const EditorPlace &place : editors) {
@@ -349,10 +352,11 @@ private:
         Q_ASSERT_X(column, "buildDetailPanel", place.column);
         QGroupBox *group = groupOf(place.group ? place.group : column->group);
         const QString name = QString::fromUtf8(column->name);
-        const QString caption = text(place.caption, column->caption);
+        const QString caption = editorCaption(place);
         const QString hint = text(place.hint, column->hint);
 
         QWidget *editor = nullptr;
+        controls::FieldControl *control = nullptr;
         const bool isCheck = column->kind == data::ColumnKind::YesNo;
         if (isCheck) {
             auto *box = new controls::TDBCheckBox(caption, group);
@@ -362,6 +366,7 @@ private:
             box->setGeometry(place.x, place.y, place.width, checkHeight);
             fitCaption(box, caption, place.width);
             editor = box;
+            control = box;
         } else if (name == QLatin1String("Kind") || name == QLatin1String("Era") ||
                    name == QLatin1String("Smoke")) {
             auto *box = new controls::TDBComboBox(group);
@@ -371,12 +376,15 @@ private:
             box->setDataField(name);
             box->setDataSource(m_source);
             editor = box;
+            control = box;
         } else {
             auto *edit = new controls::TDBEdit(group);
             edit->setDataField(name);
             edit->setDataSource(m_source);
             editor = edit;
+            control = edit;
         }
+        control->setDisplayLabel(messageLabel(caption, group));
         if (!isCheck) {
             editor->setFont(panelFont(m_panel, true, false));
             editor->setGeometry(place.x, place.y, place.width, editHeight);
@@ -424,9 +432,27 @@ private:
         m_result.buttons.insert(button->objectName(), button);
     }
 
+    static QString editorCaption(const EditorPlace &place) {
+        const data::EquipmentColumn *column =
+            data::findEquipmentColumn(QString::fromUtf8(place.column));
+        return column ? text(place.caption, column->caption) : QString();
+    }
+
+    // How messages name an editor's column: by its caption, with the group it stands in
+    // when other editors share the caption ("Heat (To User)"); without a caption by the
+    // column name.
+    QString messageLabel(const QString &caption, const QGroupBox *group) const {
+        if (caption.isEmpty())
+            return {};
+        if (m_captionUses.value(caption) < 2)
+            return caption;
+        return QStringLiteral("%1 (%2)").arg(caption, group->title().trimmed());
+    }
+
     QWidget *m_panel;
     db::DataSource *m_source;
     DetailPanel m_result;
+    QHash<QString, int> m_captionUses;
 };
 
 } // namespace
