@@ -269,6 +269,12 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the grid for the next or previous control.
+        if (ctrl) {
+            event->accept();
+            QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab);
+            return;
+        }
         // Tab stays in the grid and steps through the columns of the current row.
         const int step = event->key() == Qt::Key_Tab ? 1 : -1;
         const QModelIndex current = currentIndex();
@@ -290,6 +296,20 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         guarded(action, window());
 }
 
+bool TDBGrid::event(QEvent *event) {
+    // Insert and F2 belong to the grid, which does nothing with them: a window shortcut on
+    // the same key does not fire while the grid has the focus.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_F2 || key->key() == Qt::Key_Insert)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
 void TDBGrid::mousePressEvent(QMouseEvent *event) {
     // A control that refused to be left (its value could not be stored) kept the focus:
     // the click then selects nothing. In a window that is not active the grid has the
@@ -301,7 +321,9 @@ void TDBGrid::mousePressEvent(QMouseEvent *event) {
     if (!index.isValid() || !set)
         return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    guarded([set, row = index.row()] { set->setRecNo(row); }, window());
+    // A click on the row that is already current is no move: a pending edit stays as it is.
+    if (index.row() != set->recNo())
+        guarded([set, row = index.row()] { set->setRecNo(row); }, window());
     followCurrentRow();
 }
 
@@ -311,7 +333,8 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent *) {}
 
 void TDBGrid::focusOutEvent(QFocusEvent *event) {
     QTableView::focusOutEvent(event);
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+    if (!m_cancelOnExit || event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason)
         return;
     db::DataSet *set = activeDataSet();
     if (set && set->state() == db::DataSetState::Insert && !set->modified())
