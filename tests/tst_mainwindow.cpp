@@ -376,6 +376,23 @@ private slots:
         QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join("; ")));
     }
 
+    // A caption before its editor on the same line ends clear of the editor's box, whole.
+    void captionsClearTheirEditors() {
+        QStringList offenders;
+        for (QLabel *label : window->detailPanel().labels) {
+            QWidget *editor = label->buddy();
+            if (!editor || label->x() >= editor->x() || qAbs(label->y() - editor->y() - 4) > 1)
+                continue;
+            if (label->x() + label->sizeHint().width() + 2 > editor->x() ||
+                label->sizeHint().width() > label->width())
+                offenders << QString("%1 ends at %2, its box begins at %3")
+                                 .arg(label->text())
+                                 .arg(label->x() + label->sizeHint().width())
+                                 .arg(editor->x());
+        }
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join("; ")));
+    }
+
     void topStrip_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");

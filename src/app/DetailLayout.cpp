@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
 
 namespace app {
@@ -24,6 +25,8 @@ constexpr int labelOffset = 4; // a caption on an editor's line sits 4 pixels lo
 // Controls keep this many free pixels inside the right and bottom lines of their group's
 // frame, which run one and two pixels inside the group's edges.
 constexpr int frameClearance = 2 + 2;
+// Free pixels between a caption and the editor it stands before on the same line.
+constexpr int captionGap = 3;
 
 // Groups in tab order; a nested group follows the group it lies in.
 // clang-format off
@@ -336,11 +339,15 @@ private:
         return box;
     }
 
-    QLabel *addLabel(QWidget *parent, const QString &caption, QPoint pos, bool bold) {
+    // A label at pos that must fit before the frame of its group and, when room is given,
+    // into that many pixels.
+    QLabel *addLabel(QWidget *parent, const QString &caption, QPoint pos, bool bold,
+                     int room = -1) {
         auto *label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
         label->setFont(panelFont(m_panel, bold, false));
-        fitCaption(label, caption, widthToFrame(label, pos.x()));
+        const int toFrame = widthToFrame(label, pos.x());
+        fitCaption(label, caption, room >= 0 ? std::min(room, toFrame) : toFrame);
         label->adjustSize();
         label->move(pos);
         return label;
@@ -394,7 +401,10 @@ private:
         m_result.editors.insert(name, editor);
 
         if (place.labelX >= 0 && !caption.isEmpty()) {
-            QLabel *label = addLabel(group, caption, {place.labelX, place.labelY}, false);
+            // A caption on its editor's line ends a few pixels before the editor's box.
+            const bool before = place.labelY == place.y + labelOffset && place.labelX < place.x;
+            QLabel *label = addLabel(group, caption, {place.labelX, place.labelY}, false,
+                                     before ? place.x - captionGap - place.labelX : -1);
             label->setBuddy(editor);
             controls::setHint(label, place.labelHint ? QString::fromUtf8(place.labelHint) : hint);
             m_result.labels << label;
