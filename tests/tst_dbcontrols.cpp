@@ -557,6 +557,28 @@ private slots:
         QCOMPARE(form.grid->model()->rowCount(), kept ? 4 : 3);
     }
 
+    // The key column grows to show the largest key whole, wherever the rows come from.
+    void gridKeyColumnFitsTheLargestKey_data() {
+        QTest::addColumn<int>("largest");
+        QTest::newRow("two digits") << 12;
+        QTest::newRow("four digits") << 1196;
+        QTest::newRow("seven digits") << 1234567;
+    }
+    void gridKeyColumnFitsTheLargestKey() {
+        QFETCH(int, largest);
+        Form form(3);
+        form.grid->setKeyColumn(0);
+        QCOMPARE(form.grid->columnWidth(0), 20); // "3" fits the given width
+        QVERIFY(form.table.catalogue.exec(
+            {QString("INSERT INTO Items (Id, Name) VALUES (%1, 'far')").arg(largest)}));
+        form.table.dataSet.refresh();
+        QCOMPARE(form.grid->model()->index(3, 0).data().toString(), QString::number(largest));
+        const int text = form.grid->fontMetrics().horizontalAdvance(QString::number(largest));
+        QVERIFY2(form.grid->columnWidth(0) >= text + 4,
+                 qPrintable(QString("%1 for %2").arg(form.grid->columnWidth(0)).arg(text)));
+        QVERIFY(form.grid->columnWidth(0) <= std::max(20, text + 12));
+    }
+
     void gridReadsOnlyVisibleRows() {
         // A model over many rows answers its row count without touching the rows.
         Form form(2000);

@@ -432,7 +432,12 @@ private slots:
         for (const auto &column : columns)
             QVERIFY(column.FieldName != "IsSwarm");
         QCOMPARE(columns[0].Title, QString("No"));
-        QCOMPARE(window->DBGrid1->columnWidth(0), 20);
+        // "No" is 20 wide, or as wide as the largest number needs.
+        const QString largest = catalogue->scalar("SELECT MAX(Number) FROM Equipment").toString();
+        const int needed = window->DBGrid1->fontMetrics().horizontalAdvance(largest) + 4;
+        QVERIFY(window->DBGrid1->columnWidth(0) >= 20);
+        QVERIFY(window->DBGrid1->columnWidth(0) >= needed);
+        QVERIFY(window->DBGrid1->columnWidth(0) <= std::max(20, needed + 8));
         QCOMPARE(columns[4].Title, QString("Heat"));
         QCOMPARE(window->DBGrid1->columnWidth(5), 48); // DamageToTarget
         QCOMPARE(window->DBGrid1->model()->rowCount(), window->sqlEquipment.recordCount());

@@ -197,6 +197,11 @@ void TfrmMain::buildGrid() {
     }
     DBGrid1->setColumns(columns);
     DBGrid1->setDataSource(&srcEquipmernt);
+    // The rows come in the order of their numbers: the "No" column grows with the largest.
+    const auto number = std::find_if(columns.begin(), columns.end(), [](const TColumn &column) {
+        return column.FieldName == QLatin1String("Number");
+    });
+    DBGrid1->setKeyColumn(number == columns.end() ? -1 : int(number - columns.begin()));
 }
 
 void TfrmMain::buildDetail() {

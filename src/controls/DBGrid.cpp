@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -16,7 +17,19 @@ namespace controls {
 
 namespace {
 constexpr int gridRowHeight = 17;
-}
+
+// Draws its cells' text with an ellipsis where it does not fit.
+class ElidingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideRight;
+    }
+};
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // TDataSetModel
@@ -197,6 +210,29 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TDataSetMode
 
     connect(m_model, &TDataSetModel::currentChanged, this, &TDBGrid::followCurrentRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followCurrentRow);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitKeyColumn);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &TDBGrid::fitKeyColumn);
+}
+
+void TDBGrid::setKeyColumn(int column) {
+    if (m_keyColumn >= 0)
+        setItemDelegateForColumn(m_keyColumn, nullptr);
+    m_keyColumn = column;
+    if (column >= 0)
+        setItemDelegateForColumn(column, new ElidingDelegate(this));
+    fitKeyColumn();
+}
+
+void TDBGrid::fitKeyColumn() {
+    const int rows = m_model->rowCount();
+    if (m_keyColumn < 0 || m_keyColumn >= m_model->columnCount() || rows == 0)
+        return;
+    const QString largest = m_model->index(rows - 1, m_keyColumn).data().toString();
+    // The text plus the margins the style leaves on both sides of a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int needed = fontMetrics().horizontalAdvance(largest) + 2 * margin + 1;
+    if (columnWidth(m_keyColumn) < needed)
+        setColumnWidth(m_keyColumn, needed);
 }
 
 void TDBGrid::setDataSource(db::DataSource *source) {

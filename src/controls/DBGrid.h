@@ -94,6 +94,10 @@ public:
     // decides itself when the row is left.
     bool cancelOnExit() const { return m_cancelOnExit; }
     void setCancelOnExit(bool on) { m_cancelOnExit = on; }
+    // The column of the result's key, whose rows come in key order: whenever the rows
+    // change it widens to show the last (largest) key whole, and a key that the user
+    // narrows it below ends in an ellipsis instead of losing digits unseen. -1: none.
+    void setKeyColumn(int column);
 
 protected:
     bool event(QEvent *event) override;
@@ -105,10 +109,12 @@ protected:
 
 private:
     void followCurrentRow();
+    void fitKeyColumn();
     db::DataSet *activeDataSet() const;
 
     TDataSetModel *m_model;
     bool m_cancelOnExit = true;
+    int m_keyColumn = -1;
 };
 
 } // namespace controls
