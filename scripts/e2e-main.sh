@@ -7,8 +7,11 @@
 # and keyboard: Edit, change the heat field, Post (the database file must hold the new
 # value); type into a field while browsing (nothing may change); click into the Era box
 # and out again (no error box); New, fill in the name, move to another row (the new row
-# must be stored); with the grid focused, New and a click into the name (the new row is
-# dropped); play the fire sound, which is a FIFO, and exit (the editor must end). With a
+# must be stored); with the grid focused, New, a click into the name and typing (the new
+# row is kept and stored), and New, a click into the name and one into the search box (the
+# untouched new row is dropped); a search and an edit-post cycle with the keyboard alone
+# (the searched row must hold the posted name); play the fire sound, which is a FIFO, and
+# exit (the editor must end). With a
 # screenshot dir it also leaves
 # main.png (the window at its design size) and main-panel-bottom.png (the detail panel
 # scrolled to its bottom) there.
@@ -124,19 +127,60 @@ rows=$(sql "SELECT COUNT(*) FROM Equipment")
 [ "$rows" = $((ROWS_BEFORE + 1)) ] || fail "expected $((ROWS_BEFORE + 1)) rows, found $rows"
 echo "ok: New, name, move stored the new row"
 
-# 5. With the grid focused, New and then a click into the name drops the new row: the
-#    navigator does not take the focus, so the grid loses it to the name field.
+# 5. With the grid focused, New and then a click into the name keeps the new row (the
+#    grid and the panel show the same row), so what is typed there is stored at the move.
+#    An untouched new row is dropped when the focus leaves for the search box.
 clickClient $GRID_ROW1
 clickClient $NEW_X $NAV_Y
 clickClient $NAME
-xdotool type --delay 50 'E2E Dropped'
+xdotool type --delay 50 'E2E Kept'
 clickClient $NEXT_X $NAV_Y
 sleep 0.5
 no_error_box || fail "an error box came up after New and a click into the name"
-got=$(sql "SELECT COUNT(*) FROM Equipment WHERE Name LIKE 'E2E Dropped%'")
-[ "$got" = "0" ] || fail "the untouched new row was not dropped (found $got)"
-[ "$(sql "SELECT COUNT(*) FROM Equipment")" = "$rows" ] || fail "the row count changed"
-echo "ok: grid, New, click into the name dropped the new row"
+got=$(sql "SELECT COUNT(*) FROM Equipment WHERE Name = 'E2E Kept'")
+[ "$got" = "1" ] || fail "the typing after New and a click into the name was lost (found $got)"
+rows=$((rows + 1))
+[ "$(sql "SELECT COUNT(*) FROM Equipment")" = "$rows" ] || fail "the row count is not $rows"
+clickClient $GRID_ROW1
+clickClient $NEW_X $NAV_Y
+clickClient $NAME
+clickClient $((SEARCH_X + 60)) $NAV_Y # the search box
+clickClient $NEXT_X $NAV_Y
+sleep 0.5
+no_error_box || fail "an error box came up after an untouched new row was left"
+[ "$(sql "SELECT COUNT(*) FROM Equipment")" = "$rows" ] || fail "the untouched new row was stored"
+echo "ok: grid, New, click into the name kept the new row; leaving it untouched dropped it"
+
+# 6. The keyboard alone: Ctrl+F, a name, Alt+S searches; Ctrl+F and Tab go round to the grid,
+#    Ctrl+Tab on to the Name field; Ctrl+E edits, Esc restores the field and a second Esc
+#    cancels the edit; Ctrl+E again, the changed name, Ctrl+S posts. The row found by the
+#    search must hold the new name, and the cancelled typing must be nowhere.
+TARGET=$(sql "SELECT e.Name FROM Equipment e WHERE e.Name NOT LIKE '%''%' AND e.Name <> ''
+    AND NOT EXISTS (SELECT 1 FROM Equipment o WHERE o.Number <> e.Number AND
+        (instr(lower(o.Name), lower(e.Name)) > 0 OR instr(lower(o.Abbrev), lower(e.Name)) > 0))
+    ORDER BY e.Number LIMIT 1 OFFSET 10")
+[ -n "$TARGET" ] || fail "no name in the demo catalogue is unique enough to search for"
+TARGET_NO=$(sql "SELECT Number FROM Equipment WHERE Name = '$TARGET'")
+xdotool key ctrl+f
+xdotool type --delay 50 "$TARGET"
+xdotool key alt+s
+sleep 1
+xdotool key ctrl+f Tab ctrl+Tab
+sleep 0.3
+xdotool key ctrl+e End
+xdotool type --delay 50 'zz'
+xdotool key Escape Escape
+sleep 0.3
+xdotool key ctrl+e End
+xdotool type --delay 50 ' Mk2'
+xdotool key ctrl+s
+sleep 0.5
+no_error_box || fail "an error box came up during the keyboard cycle"
+got=$(sql "SELECT Name FROM Equipment WHERE Number = $TARGET_NO")
+[ "$got" = "$TARGET Mk2" ] || fail "after search and Ctrl+E/Ctrl+S the name is '$got', expected '$TARGET Mk2'"
+[ "$(sql "SELECT COUNT(*) FROM Equipment WHERE Name LIKE '%zz%'")" = "0" ] ||
+    fail "the typing cancelled with Esc was stored"
+echo "ok: search and edit-post cycle with the keyboard alone ('$TARGET Mk2')"
 
 if [ -n "$SHOTS" ]; then
     # The detail panel scrolled to its bottom with the wheel over its scroll bar.
@@ -148,7 +192,7 @@ fi
 
 kill -0 "$APP_PID" 2>/dev/null || fail "the editor ended during the run"
 
-# 6. The fire sound of the first row is a FIFO: it plays the default sound, and Files >
+# 7. The fire sound of the first row is a FIFO: it plays the default sound, and Files >
 #    Exit still ends the editor at once.
 clickClient $FIRST_X $NAV_Y
 clickClient $FIRE

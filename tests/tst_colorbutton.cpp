@@ -69,6 +69,8 @@ private slots:
     void bevelEdges();
     void mouse();
     void keys();
+    void releaseWithoutItsPress_data();
+    void releaseWithoutItsPress();
     void accelerator();
     void underline_data();
     void underline();
@@ -205,6 +207,29 @@ void TestColorButton::keys() {
     QTest::keyClick(button, Qt::Key_S);
     QTest::keyClick(button, Qt::Key_S, Qt::AltModifier);
     QCOMPARE(shown.clicks.count(), 2);
+}
+
+// A key released over the button whose press went elsewhere (the Return that chose the
+// menu item opening this window) is no click; the next full press is.
+void TestColorButton::releaseWithoutItsPress_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("space") << int(Qt::Key_Space);
+}
+
+void TestColorButton::releaseWithoutItsPress() {
+    QFETCH(int, key);
+    Shown shown(QStringLiteral("&OK"));
+    TColorButton *button = shown.button;
+    QTest::keyRelease(button, Qt::Key(key));
+    QCOMPARE(shown.clicks.count(), 0);
+    QCOMPARE(button->state(), State::Up);
+    QTest::keyPress(button, Qt::Key(key));
+    QTest::keyRelease(button, Qt::Key(key));
+    QCOMPARE(shown.clicks.count(), 1);
+    QTest::keyRelease(button, Qt::Key(key)); // a second release has no press of its own
+    QCOMPARE(shown.clicks.count(), 1);
 }
 
 void TestColorButton::accelerator() {

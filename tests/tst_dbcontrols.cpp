@@ -133,6 +133,58 @@ private slots:
         QCOMPARE(form.edit->text(), QString("1"));
     }
 
+    // A value out of range is named as typed, under the caption the control gives its
+    // column, also after the dataset was opened again.
+    void conversionErrorNamesTheCaption() {
+        ReportRecorder recorder;
+        Form form;
+        form.edit->setDisplayLabel("Amount per shot");
+        form.table.dataSet.close();
+        form.table.dataSet.open();
+        form.table.dataSet.edit();
+        form.edit->setFocus();
+        form.edit->selectAll();
+        QTest::keyClicks(form.edit, "2147483647");
+        leaveTo(form.other);
+        QTRY_COMPARE(recorder.reports.size(), 1);
+        QCOMPARE(recorder.reports.first(),
+                 QString("2147483647 is not a valid value for field 'Amount per shot'. The "
+                         "allowed range is -32768 to 32767."));
+    }
+
+    // Esc first restores what was typed; with nothing to restore it cancels the edit.
+    void escapeRestoresThenCancels_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("types");
+        QTest::newRow("edit") << "edit" << true;
+        QTest::newRow("combo box") << "combo" << true;
+        QTest::newRow("check box") << "check" << false;
+    }
+    void escapeRestoresThenCancels() {
+        QFETCH(QString, control);
+        QFETCH(bool, types);
+        Form form;
+        QWidget *target = control == "edit"    ? static_cast<QWidget *>(form.name)
+                          : control == "combo" ? static_cast<QWidget *>(form.combo)
+                                               : static_cast<QWidget *>(form.check);
+        form.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape); // browsing: nothing to cancel
+        QCOMPARE(form.table.dataSet.state(), db::DataSetState::Browse);
+        form.table.dataSet.edit();
+        if (types) {
+            QTest::keyClick(target, Qt::Key_End);
+            QTest::keyClicks(target, "xyz");
+            QTest::keyClick(target, Qt::Key_Escape);
+            QCOMPARE(form.name->text(), QString("item 1"));
+            QCOMPARE(form.table.dataSet.state(), db::DataSetState::Edit);
+        }
+        QTest::keyClick(target, Qt::Key_Escape);
+        QCOMPARE(form.table.dataSet.state(), db::DataSetState::Browse);
+        QCOMPARE(form.table.stored("Name", 1).toString(), QString("item 1"));
+    }
+
     void checkBoxStates_data() {
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("stored");
@@ -378,6 +430,53 @@ private slots:
         }
     }
 
+    // A click on the row being edited is no move: the edit is neither posted nor dropped.
+    void gridClickOnTheCurrentRowKeepsTheEdit() {
+        Form form(5);
+        form.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        form.table.dataSet.setRecNo(2);
+        form.table.dataSet.edit();
+        form.edit->setFocus();
+        form.edit->selectAll();
+        QTest::keyClicks(form.edit, "42");
+        const QRect cell = form.grid->visualRect(form.grid->model()->index(2, 1));
+        QTest::mouseClick(form.grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(form.table.dataSet.state(), db::DataSetState::Edit);
+        QCOMPARE(form.table.dataSet.recNo(), 2);
+        QCOMPARE(form.table.stored("Amount", 3).toInt(), 3);
+        QCOMPARE(form.edit->text(), QString("42"));
+        form.table.dataSet.cancel();
+        QCOMPARE(form.edit->text(), QString("3"));
+    }
+
+    // Ctrl+Tab and Ctrl+Shift+Tab leave the grid; plain Tab stays in it.
+    void gridCtrlTabLeaves_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "grid";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "grid";
+        QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier) << "other";
+        QTest::newRow("Ctrl+Shift+Tab")
+            << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier) << "combo";
+    }
+    void gridCtrlTabLeaves() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, focus);
+        Form form(3);
+        form.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        form.grid->setFocus();
+        QTest::keyClick(form.grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QWidget *expected = focus == "grid"    ? static_cast<QWidget *>(form.grid)
+                            : focus == "other" ? static_cast<QWidget *>(form.other)
+                                               : static_cast<QWidget *>(form.combo);
+        QWidget *now = QApplication::focusWidget();
+        QVERIFY(now == expected || expected->isAncestorOf(now));
+    }
+
     // The narrow column at the left marks the current row, whatever the state: only the
     // current row's cell holds dark pixels.
     void gridRowIndicatorMarksCurrentRow_data() {
@@ -436,21 +535,48 @@ private slots:
 
     void gridDropsUntouchedNewRowWhenLeft_data() {
         QTest::addColumn<bool>("touched");
-        QTest::newRow("untouched") << false;
-        QTest::newRow("touched") << true;
+        QTest::addColumn<bool>("cancelOnExit");
+        QTest::newRow("untouched") << false << true;
+        QTest::newRow("touched") << true << true;
+        QTest::newRow("untouched, dropping turned off") << false << false;
     }
     void gridDropsUntouchedNewRowWhenLeft() {
         QFETCH(bool, touched);
+        QFETCH(bool, cancelOnExit);
         Form form(3);
+        form.grid->setCancelOnExit(cancelOnExit);
         form.grid->setFocus();
         form.table.dataSet.insert();
         QCOMPARE(form.grid->model()->rowCount(), 4);
         if (touched)
             form.table.dataSet.fieldByName("Name")->setAsString("new");
         leaveTo(form.name);
+        const bool kept = touched || !cancelOnExit;
         QCOMPARE(form.table.dataSet.state(),
-                 touched ? db::DataSetState::Insert : db::DataSetState::Browse);
-        QCOMPARE(form.grid->model()->rowCount(), touched ? 4 : 3);
+                 kept ? db::DataSetState::Insert : db::DataSetState::Browse);
+        QCOMPARE(form.grid->model()->rowCount(), kept ? 4 : 3);
+    }
+
+    // The key column grows to show the largest key whole, wherever the rows come from.
+    void gridKeyColumnFitsTheLargestKey_data() {
+        QTest::addColumn<int>("largest");
+        QTest::newRow("two digits") << 12;
+        QTest::newRow("four digits") << 1196;
+        QTest::newRow("seven digits") << 1234567;
+    }
+    void gridKeyColumnFitsTheLargestKey() {
+        QFETCH(int, largest);
+        Form form(3);
+        form.grid->setKeyColumn(0);
+        QCOMPARE(form.grid->columnWidth(0), 20); // "3" fits the given width
+        QVERIFY(form.table.catalogue.exec(
+            {QString("INSERT INTO Items (Id, Name) VALUES (%1, 'far')").arg(largest)}));
+        form.table.dataSet.refresh();
+        QCOMPARE(form.grid->model()->index(3, 0).data().toString(), QString::number(largest));
+        const int text = form.grid->fontMetrics().horizontalAdvance(QString::number(largest));
+        QVERIFY2(form.grid->columnWidth(0) >= text + 4,
+                 qPrintable(QString("%1 for %2").arg(form.grid->columnWidth(0)).arg(text)));
+        QVERIFY(form.grid->columnWidth(0) <= std::max(20, text + 12));
     }
 
     void gridReadsOnlyVisibleRows() {

@@ -54,6 +54,18 @@ private slots:
             << "40000"
             << "40000 is not a valid value for field 'S'. The allowed range is -32768 to 32767"
             << QVariant(2);
+        // The message repeats the typed text, never a rounded form of it.
+        QTest::newRow("smallint far out of range")
+            << "S"
+            << "2147483647"
+            << "2147483647 is not a valid value for field 'S'. The allowed range is -32768 to "
+               "32767"
+            << QVariant(2);
+        QTest::newRow("smallint with leading zeros")
+            << "S"
+            << " 0040000"
+            << "0040000 is not a valid value for field 'S'. The allowed range is -32768 to 32767"
+            << QVariant(2);
         QTest::newRow("smallint low edge") << "S"
                                            << "-32768"
                                            << "" << QVariant(-32768);

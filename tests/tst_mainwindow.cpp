@@ -146,9 +146,21 @@ private slots:
         QCOMPARE(window->edSearch->text(), QString("abxyz"));
     }
 
-    // With the grid focused, New and then a click into an editor drops the new row again:
-    // the grid still had the focus when the editor took it.
-    void newRowFromTheGridDroppedWhenAnEditorIsClicked() {
+    // With the grid focused, New and then a click into an editor of the detail panel keeps
+    // the new row: typing goes into it and Post stores it. An untouched new row is dropped
+    // when the user leaves the grid and the panel, or moves to another row.
+    void newRowFromTheGridKeptInTheDetailPanel_data() {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("type and post") << "type" << true;
+        QTest::newRow("a button of the panel") << "button" << true;
+        QTest::newRow("back to the grid") << "grid" << true;
+        QTest::newRow("the search box") << "search" << false;
+        QTest::newRow("another row") << "row" << false;
+    }
+    void newRowFromTheGridKeptInTheDetailPanel() {
+        QFETCH(QString, then);
+        QFETCH(bool, kept);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         const int rows = window->sqlEquipment.recordCount();
@@ -157,9 +169,167 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), window->DBGrid1);
         QTest::mouseClick(window->DBNavigatorSpec1->button(controls::nbInsert), Qt::LeftButton);
         QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Insert);
-        QTest::mouseClick(window->editorFor("Name"), Qt::LeftButton, {}, QPoint(5, 5));
+        QWidget *name = window->editorFor("Name");
+        QTest::mouseClick(name, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(QApplication::focusWidget(), name);
+        QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Insert);
+        if (then == "type") {
+            QTest::keyClicks(name, "Zapper");
+            QTest::mouseClick(window->DBNavigatorSpec3->button(controls::nbPost), Qt::LeftButton);
+            QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Browse);
+            QCOMPARE(window->sqlEquipment.recordCount(), rows + 1);
+            QCOMPARE(
+                catalogue->scalar("SELECT COUNT(*) FROM Equipment WHERE Name = 'Zapper'").toInt(),
+                1);
+            return;
+        }
+        if (then == "button")
+            window->cmdFireSound->setFocus(Qt::TabFocusReason);
+        else if (then == "grid")
+            window->DBGrid1->setFocus(Qt::TabFocusReason);
+        else if (then == "search")
+            QTest::mouseClick(window->edSearch, Qt::LeftButton, {}, QPoint(5, 5));
+        else
+            QTest::mouseClick(
+                window->DBGrid1->viewport(), Qt::LeftButton, {},
+                window->DBGrid1->visualRect(window->DBGrid1->model()->index(4, 2)).center());
+        QCOMPARE(window->sqlEquipment.state(),
+                 kept ? db::DataSetState::Insert : db::DataSetState::Browse);
+        QCOMPARE(window->sqlEquipment.recordCount(), kept ? rows + 1 : rows);
+    }
+
+    // Menus open with Alt and their letter or F10, and name their keys.
+    void menusForTheKeyboard() {
+        QStringList titles;
+        for (QAction *menu : window->MainMenu1->actions())
+            titles << menu->text();
+        QCOMPARE(titles, QStringList({"&Files", "&View", "&Help"}));
+        QCOMPARE(window->Quit1->shortcut(), QKeySequence("Ctrl+Q"));
+        QCOMPARE(window->Refresh1->text(), QString("&Refresh"));
+        QCOMPARE(window->Refresh1->shortcut(), QKeySequence("F5"));
+        QCOMPARE(window->Find1->shortcut(), QKeySequence("Ctrl+F"));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->DBGrid1->setFocus();
+        QTest::keyClick(window->DBGrid1, Qt::Key_F10);
+        auto *files = qobject_cast<QMenu *>(window->Print1->associatedObjects().value(0));
+        QVERIFY(files);
+        QTRY_VERIFY(files->isVisible());
+        files->hide();
+    }
+
+    // The navigators' pop-up tips name the keys; the status bar keeps the plain hint.
+    void navigatorTipsNameTheKeys() {
+        controls::TNavButton *edit = window->DBNavigatorSpec1->button(controls::nbEdit);
+        QCOMPARE(edit->toolTip(), QString("Edit record (Ctrl+E or F2)"));
+        QCOMPARE(controls::hintOf(edit), QString("Edit record"));
+        QCOMPARE(window->DBNavigatorSpec3->button(controls::nbPost)->toolTip(),
+                 QString("Post changes (Ctrl+S)"));
+        QCOMPARE(window->DBNavigatorSpec1->button(controls::nbDelete)->toolTip(),
+                 QString("Delete record (Ctrl+D)"));
+    }
+
+    // The record commands from the keyboard, wherever the focus is.
+    void recordKeys_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("Ctrl+E in the grid") << "DBGrid1" << QKeySequence("Ctrl+E") << "edit";
+        QTest::newRow("Ctrl+E in Name") << "Name" << QKeySequence("Ctrl+E") << "edit";
+        QTest::newRow("Ctrl+E in the search box") << "edSearch" << QKeySequence("Ctrl+E") << "edit";
+        QTest::newRow("F2 in Name") << "Name" << QKeySequence("F2") << "edit";
+        QTest::newRow("F2 in the grid does nothing") << "DBGrid1" << QKeySequence("F2") << "browse";
+        QTest::newRow("Ctrl+N in the grid") << "DBGrid1" << QKeySequence("Ctrl+N") << "insert";
+        QTest::newRow("Ctrl+N in Kind") << "Kind" << QKeySequence("Ctrl+N") << "insert";
+    }
+    void recordKeys() {
+        QFETCH(QString, focus);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, state);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QWidget *widget = window->editorFor(focus);
+        if (!widget)
+            widget = window->Client->findChild<QWidget *>(focus);
+        widget->setFocus(Qt::TabFocusReason);
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        const db::DataSetState expected = state == "edit"     ? db::DataSetState::Edit
+                                          : state == "insert" ? db::DataSetState::Insert
+                                                              : db::DataSetState::Browse;
+        QCOMPARE(window->sqlEquipment.state(), expected);
+    }
+
+    // Edit, type, Esc restores the field, a second Esc cancels the edit; Ctrl+S posts.
+    void editCycleFromTheKeyboard() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const QString before = window->sqlEquipment.fieldByName("Name")->asString();
+        auto *name = qobject_cast<QLineEdit *>(window->editorFor("Name"));
+        name->setFocus(Qt::TabFocusReason);
+        QTest::keySequence(name, QKeySequence("Ctrl+E"));
+        QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Edit);
+        QTest::keyClick(name, Qt::Key_End);
+        QTest::keyClicks(name, " Mk2");
+        QTest::keyClick(name, Qt::Key_Escape);
+        QCOMPARE(name->text(), before);
+        QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Edit);
+        QTest::keyClick(name, Qt::Key_Escape);
         QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Browse);
+
+        QTest::keySequence(name, QKeySequence("Ctrl+E"));
+        QTest::keyClick(name, Qt::Key_End);
+        QTest::keyClicks(name, " Mk2");
+        QTest::keySequence(name, QKeySequence("Ctrl+S"));
+        QCOMPARE(window->sqlEquipment.state(), db::DataSetState::Browse);
+        QCOMPARE(catalogue->scalar("SELECT Name FROM Equipment ORDER BY Number LIMIT 1").toString(),
+                 before + " Mk2");
+    }
+
+    // Ctrl+D asks before it deletes, as the navigator's Delete does.
+    void deleteKeyAsks() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const int rows = window->sqlEquipment.recordCount();
+        window->DBGrid1->setFocus();
+        SeenBox seen;
+        answerNextBox(Qt::Key_Escape, &seen);
+        QTest::keySequence(window->DBGrid1, QKeySequence("Ctrl+D"));
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.text, QString("Delete record?"));
         QCOMPARE(window->sqlEquipment.recordCount(), rows);
+    }
+
+    // F5 reads the rows again as another program stored them; the row stays current.
+    void refreshKey() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->sqlEquipment.setRecNo(2);
+        const QVariant number = window->sqlEquipment.fieldByName("Number")->value();
+        QVERIFY(catalogue->exec({QString("UPDATE Equipment SET Name = 'Renamed' WHERE Number = %1")
+                                     .arg(number.toInt())}));
+        window->DBGrid1->setFocus();
+        QTest::keyClick(window->DBGrid1, Qt::Key_F5);
+        QCOMPARE(window->sqlEquipment.fieldByName("Number")->value(), number);
+        QCOMPARE(qobject_cast<QLineEdit *>(window->editorFor("Name"))->text(), QString("Renamed"));
+    }
+
+    // Ctrl+F goes to the search box; Ctrl+Tab leaves the grid, where Tab stays; Ctrl+Q ends.
+    void focusKeys() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->DBGrid1->setFocus();
+        QTest::keyClick(window->DBGrid1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), window->DBGrid1);
+        QTest::keyClick(window->DBGrid1, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(QApplication::focusWidget() != window->DBGrid1);
+        QVERIFY(window->Panel1->isAncestorOf(QApplication::focusWidget()));
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+F"));
+        QCOMPARE(QApplication::focusWidget(), window->edSearch);
+        window->DBGrid1->setFocus();
+        QTest::keyClick(window->DBGrid1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(QApplication::focusWidget() != window->DBGrid1);
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence("Ctrl+Q"));
+        QVERIFY(!window->isVisible());
     }
 
     // Tab walks the Internal Info group as it reads: Code, Icon, the two play buttons,
@@ -206,6 +376,23 @@ private slots:
         QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join("; ")));
     }
 
+    // A caption before its editor on the same line ends clear of the editor's box, whole.
+    void captionsClearTheirEditors() {
+        QStringList offenders;
+        for (QLabel *label : window->detailPanel().labels) {
+            QWidget *editor = label->buddy();
+            if (!editor || label->x() >= editor->x() || qAbs(label->y() - editor->y() - 4) > 1)
+                continue;
+            if (label->x() + label->sizeHint().width() + 2 > editor->x() ||
+                label->sizeHint().width() > label->width())
+                offenders << QString("%1 ends at %2, its box begins at %3")
+                                 .arg(label->text())
+                                 .arg(label->x() + label->sizeHint().width())
+                                 .arg(editor->x());
+        }
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join("; ")));
+    }
+
     void topStrip_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
@@ -245,7 +432,12 @@ private slots:
         for (const auto &column : columns)
             QVERIFY(column.FieldName != "IsSwarm");
         QCOMPARE(columns[0].Title, QString("No"));
-        QCOMPARE(window->DBGrid1->columnWidth(0), 20);
+        // "No" is 20 wide, or as wide as the largest number needs.
+        const QString largest = catalogue->scalar("SELECT MAX(Number) FROM Equipment").toString();
+        const int needed = window->DBGrid1->fontMetrics().horizontalAdvance(largest) + 4;
+        QVERIFY(window->DBGrid1->columnWidth(0) >= 20);
+        QVERIFY(window->DBGrid1->columnWidth(0) >= needed);
+        QVERIFY(window->DBGrid1->columnWidth(0) <= std::max(20, needed + 8));
         QCOMPARE(columns[4].Title, QString("Heat"));
         QCOMPARE(window->DBGrid1->columnWidth(5), 48); // DamageToTarget
         QCOMPARE(window->DBGrid1->model()->rowCount(), window->sqlEquipment.recordCount());

@@ -104,27 +104,29 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("step");
         QTest::addColumn<QString>("enabled");
-        const QString browseFirst = "next ff last insert delete edit mark";
+        const QString browseFirst = "next ff last insert delete edit refresh mark";
         QTest::newRow("closed") << 5 << "close"
                                 << "";
         QTest::newRow("just opened") << 5 << "" << browseFirst;
         QTest::newRow("at the last row") << 5 << "last"
-                                         << "first rw prior insert delete edit mark";
-        QTest::newRow("in the middle") << 5 << "next"
-                                       << "first rw prior next ff last insert delete edit mark";
+                                         << "first rw prior insert delete edit refresh mark";
+        QTest::newRow("in the middle")
+            << 5 << "next"
+            << "first rw prior next ff last insert delete edit refresh mark";
         QTest::newRow("editing") << 5 << "edit"
-                                 << "next ff last insert delete post cancel";
+                                 << "next ff last insert delete post cancel refresh";
         // a new row is neither at the beginning nor at the end
-        QTest::newRow("inserting") << 5 << "insert"
-                                   << "first rw prior next ff last insert delete post cancel";
+        QTest::newRow("inserting")
+            << 5 << "insert"
+            << "first rw prior next ff last insert delete post cancel refresh";
         QTest::newRow("empty result") << 0 << ""
-                                      << "insert edit mark";
+                                      << "insert edit refresh mark";
         // the end is known only after a move past the last row
         QTest::newRow("one row") << 1 << "" << browseFirst;
         QTest::newRow("one row, moved past it") << 1 << "next"
-                                                << "first rw prior insert delete edit mark";
+                                                << "first rw prior insert delete edit refresh mark";
         QTest::newRow("read-only result") << 5 << "readonly"
-                                          << "next ff last mark";
+                                          << "next ff last refresh mark";
         QTest::newRow("navigator disabled") << 5 << "disable"
                                             << "";
     }

@@ -13,6 +13,8 @@ private slots:
     void uptime();
     void processorType_data();
     void processorType();
+    void processorModel_data();
+    void processorModel();
     void kernelVersion_data();
     void kernelVersion();
     void rows();
@@ -63,6 +65,39 @@ void TestSystemInfo::processorType() {
     QFETCH(QString, cpuInfo);
     QFETCH(QString, name);
     QCOMPARE(platform::processorName(platform::processorTypeFromCpuInfo(cpuInfo)), name);
+}
+
+// The CPU row names the processor itself, not a family of the nineties.
+void TestSystemInfo::processorModel_data() {
+    QTest::addColumn<QString>("cpuInfo");
+    QTest::addColumn<QString>("cpu");
+    QTest::newRow("AMD, two processors")
+        << "processor\t: 0\nvendor_id\t: AuthenticAMD\ncpu family\t: 25\nmodel\t\t: 1\n"
+           "model name\t: AMD EPYC 7763 64-Core Processor\ncpu MHz\t\t: 2445.404\n\n"
+           "processor\t: 1\nvendor_id\t: AuthenticAMD\nmodel name\t: AMD EPYC 7763 64-Core "
+           "Processor\n"
+        << "AMD EPYC 7763 64-Core Processor (AuthenticAMD)";
+    QTest::newRow("Intel, blanks squeezed")
+        << "vendor_id\t: GenuineIntel\ncpu family\t: 6\nmodel name\t: Intel(R) Core(TM) "
+           "i7-8650U CPU @ 1.90GHz  \n"
+        << "Intel(R) Core(TM) i7-8650U CPU @ 1.90GHz (GenuineIntel)";
+    QTest::newRow("PowerPC names it in cpu") << "processor\t: 0\ncpu\t\t: POWER9 (raw)\n"
+                                             << "POWER9 (raw)";
+    QTest::newRow("no model: the family name") << "cpu family\t: 6\n"
+                                               << "Intel Pentium";
+    QTest::newRow("ARM without a name") << "processor\t: 0\nCPU implementer\t: 0x41\n"
+                                        << "";
+}
+
+void TestSystemInfo::processorModel() {
+    QFETCH(QString, cpuInfo);
+    QFETCH(QString, cpu);
+    SystemFacts facts;
+    facts.processorType = platform::processorTypeFromCpuInfo(cpuInfo);
+    facts.processor = platform::processorFromCpuInfo(cpuInfo);
+    const auto rows = platform::systemInfoRows(facts, QDateTime::currentDateTime(), QLocale::c());
+    QCOMPARE(rows.value(7).first, QString("CPU"));
+    QCOMPARE(rows.value(7).second, cpu);
 }
 
 void TestSystemInfo::kernelVersion_data() {
@@ -129,6 +164,8 @@ void TestSystemInfo::queriesTheRunningSystem() {
     QVERIFY(facts.physicalTotal > 0);
     QVERIFY(facts.physicalFree <= facts.physicalTotal);
     QVERIFY(facts.processors >= 1);
+    if (QFile::exists("/proc/cpuinfo") && !QFile::exists("/proc/device-tree"))
+        QVERIFY(!facts.processor.isEmpty());
     QCOMPARE(facts.kernelName, QStringLiteral("Linux"));
     QVERIFY(facts.kernelMajor >= 3);
     QVERIFY(!facts.userName.isEmpty());

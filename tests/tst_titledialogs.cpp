@@ -68,6 +68,8 @@ private slots:
     void titleLayout();
     void titleDisplays();
     void marqueeFrames();
+    void aTickPaintsTogether();
+    void aTickShowsThePixelsOfAnImmediatePaint();
     void titleScrollsWhileShownAndStartEndsIt();
     void aboutLayout_data();
     void aboutLayout();
@@ -138,6 +140,70 @@ void TestTitleDialogs::marqueeFrames() {
     // The creation handler starts the text again.
     title.FormCreate();
     QCOMPARE(ScrollPos, 1);
+}
+
+// Counts the paints each watched widget receives.
+class PaintCounter : public QObject {
+public:
+    QHash<QObject *, int> paints;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
+};
+
+// A tick changes the shown characters without painting on the spot: the changed displays
+// are painted afterwards, each once, in one pass of the event loop.
+void TestTitleDialogs::aTickPaintsTogether() {
+    TfrmTitle title;
+    title.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&title));
+    title.SuperTimer1->setEnabled(false); // only the test's own ticks
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    for (controls::TDisplay *display : title.Display)
+        display->installEventFilter(&counter);
+    ScrollPos = 40; // inside the text: every display changes at the next tick
+    const QByteArray before = shownText(title);
+    ScrollWelcomeText();
+    const QByteArray after = shownText(title);
+    QCOMPARE(counter.paints.size(), 0);
+    QTRY_VERIFY(!counter.paints.isEmpty());
+    QCoreApplication::processEvents();
+    for (int n = 0; n < TfrmTitle::displayCount; ++n) {
+        if (before.at(n) != after.at(n))
+            QCOMPARE(counter.paints.value(title.Display[n]), 1);
+    }
+}
+
+// What reaches the screen after a tick is the same whether the displays paint at once or
+// later together. Under X (QT_QPA_PLATFORM=xcb) the shots are read back from the server.
+void TestTitleDialogs::aTickShowsThePixelsOfAnImmediatePaint() {
+    TfrmTitle title;
+    title.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&title));
+    title.SuperTimer1->setEnabled(false); // only the test's own ticks
+    auto shot = [&title] {
+        QTest::qWait(200);
+        return title.screen()->grabWindow(title.winId()).toImage();
+    };
+    const QImage blank = shot();
+    QImage shots[2];
+    for (const bool atOnce : {true, false}) {
+        for (controls::TDisplay *display : title.Display) {
+            display->setPaintsAtOnce(true);
+            display->setDigit(' ');
+            display->setPaintsAtOnce(atOnce);
+        }
+        ScrollPos = 40;
+        ScrollWelcomeText();
+        shots[atOnce ? 0 : 1] = shot();
+    }
+    QVERIFY(shots[0] != blank);
+    QCOMPARE(shots[1], shots[0]);
 }
 
 void TestTitleDialogs::titleScrollsWhileShownAndStartEndsIt() {
@@ -228,7 +294,9 @@ void TestTitleDialogs::sysInfoRows() {
                                     "OS"};
         for (int row = 0; row < 16; ++row)
             QCOMPARE(info.StringGrid1->item(row, 0)->text(), labels[row]);
-        const QSize screen = info.screen()->geometry().size();
+        // Device pixels, also when a display scale is set (the run with QT_SCALE_FACTOR).
+        const QSize screen =
+            (QSizeF(info.screen()->geometry().size()) * info.screen()->devicePixelRatio()).toSize();
         QCOMPARE(info.StringGrid1->item(11, 1)->text(),
                  QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height()));
         QVERIFY(info.StringGrid1->item(15, 1)->text().startsWith(QStringLiteral("Linux ")));

@@ -3,11 +3,14 @@
 #include "platform/AudioDirectory.h"
 #include "support/TempCatalogue.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 using data::WeaponSounds;
 
@@ -201,6 +204,42 @@ private slots:
                  state == "edit" ? db::DataSetState::Edit : db::DataSetState::Insert);
         QCOMPARE(QDir::currentPath(), workingDirectory);
         QVERIFY(m_errors.isEmpty());
+    }
+
+    // Once the folder is read, the size, type and date columns of the desktop dialog are as
+    // wide as what they show, and the names keep the rest.
+    void desktopDialogColumnsFitTheirContent() {
+        m_sounds->OpenDialog().setRunner({});
+        m_set->edit();
+        QStringList cut;
+        bool loaded = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto *view = dialog->findChild<QTreeView *>("treeView");
+            loaded = view && QTest::qWaitFor([view] {
+                         return view->model()->rowCount(view->rootIndex()) > 0 &&
+                                view->columnWidth(0) >= view->header()->sectionSizeHint(0);
+                     });
+            QTest::qWait(100);
+            for (int column = 0; loaded && column < view->header()->count(); ++column) {
+                const int needed =
+                    std::max(static_cast<QAbstractItemView *>(view)->sizeHintForColumn(column),
+                             view->header()->sectionSizeHint(column));
+                if (view->columnWidth(column) < needed)
+                    cut << QString("column %1: %2 of %3")
+                               .arg(column)
+                               .arg(view->columnWidth(column))
+                               .arg(needed);
+            }
+            if (!qEnvironmentVariableIsEmpty("KORVANDEL_SHOTS"))
+                dialog->grab().save(qEnvironmentVariable("KORVANDEL_SHOTS") + "/columns.png");
+            dialog->reject();
+        });
+        m_sounds->pickSound("SoundFire");
+        QVERIFY(loaded);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
     }
 
     void cancelledPickChangesNothing() {

@@ -8,9 +8,11 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
 
 namespace app {
@@ -23,6 +25,8 @@ constexpr int labelOffset = 4; // a caption on an editor's line sits 4 pixels lo
 // Controls keep this many free pixels inside the right and bottom lines of their group's
 // frame, which run one and two pixels inside the group's edges.
 constexpr int frameClearance = 2 + 2;
+// Free pixels between a caption and the editor it stands before on the same line.
+constexpr int captionGap = 3;
 
 // Groups in tab order; a nested group follows the group it lies in.
 // clang-format off
@@ -290,6 +294,8 @@ public:
 
     // Controls take their place in the tab order as they are created.
     DetailPanel build() {
+        for (const EditorPlace &place : editors)
+            ++m_captionUses[editorCaption(place)];
         for (const GroupPlace &place : groups)
             addGroup(place);
         for (const EditorPlace &place : editors) {
@@ -333,11 +339,15 @@ private:
         return box;
     }
 
-    QLabel *addLabel(QWidget *parent, const QString &caption, QPoint pos, bool bold) {
+    // A label at pos that must fit before the frame of its group and, when room is given,
+    // into that many pixels.
+    QLabel *addLabel(QWidget *parent, const QString &caption, QPoint pos, bool bold,
+                     int room = -1) {
         auto *label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
         label->setFont(panelFont(m_panel, bold, false));
-        fitCaption(label, caption, widthToFrame(label, pos.x()));
+        const int toFrame = widthToFrame(label, pos.x());
+        fitCaption(label, caption, room >= 0 ? std::min(room, toFrame) : toFrame);
         label->adjustSize();
         label->move(pos);
         return label;
@@ -349,10 +359,11 @@ private:
         Q_ASSERT_X(column, "buildDetailPanel", place.column);
         QGroupBox *group = groupOf(place.group ? place.group : column->group);
         const QString name = QString::fromUtf8(column->name);
-        const QString caption = text(place.caption, column->caption);
+        const QString caption = editorCaption(place);
         const QString hint = text(place.hint, column->hint);
 
         QWidget *editor = nullptr;
+        controls::FieldControl *control = nullptr;
         const bool isCheck = column->kind == data::ColumnKind::YesNo;
         if (isCheck) {
             auto *box = new controls::TDBCheckBox(caption, group);
@@ -362,6 +373,7 @@ private:
             box->setGeometry(place.x, place.y, place.width, checkHeight);
             fitCaption(box, caption, place.width);
             editor = box;
+            control = box;
         } else if (name == QLatin1String("Kind") || name == QLatin1String("Era") ||
                    name == QLatin1String("Smoke")) {
             auto *box = new controls::TDBComboBox(group);
@@ -371,12 +383,15 @@ private:
             box->setDataField(name);
             box->setDataSource(m_source);
             editor = box;
+            control = box;
         } else {
             auto *edit = new controls::TDBEdit(group);
             edit->setDataField(name);
             edit->setDataSource(m_source);
             editor = edit;
+            control = edit;
         }
+        control->setDisplayLabel(messageLabel(caption, group));
         if (!isCheck) {
             editor->setFont(panelFont(m_panel, true, false));
             editor->setGeometry(place.x, place.y, place.width, editHeight);
@@ -386,7 +401,10 @@ private:
         m_result.editors.insert(name, editor);
 
         if (place.labelX >= 0 && !caption.isEmpty()) {
-            QLabel *label = addLabel(group, caption, {place.labelX, place.labelY}, false);
+            // A caption on its editor's line ends a few pixels before the editor's box.
+            const bool before = place.labelY == place.y + labelOffset && place.labelX < place.x;
+            QLabel *label = addLabel(group, caption, {place.labelX, place.labelY}, false,
+                                     before ? place.x - captionGap - place.labelX : -1);
             label->setBuddy(editor);
             controls::setHint(label, place.labelHint ? QString::fromUtf8(place.labelHint) : hint);
             m_result.labels << label;
@@ -424,9 +442,27 @@ private:
         m_result.buttons.insert(button->objectName(), button);
     }
 
+    static QString editorCaption(const EditorPlace &place) {
+        const data::EquipmentColumn *column =
+            data::findEquipmentColumn(QString::fromUtf8(place.column));
+        return column ? text(place.caption, column->caption) : QString();
+    }
+
+    // How messages name an editor's column: by its caption, with the group it stands in
+    // when other editors share the caption ("Heat (To User)"); without a caption by the
+    // column name.
+    QString messageLabel(const QString &caption, const QGroupBox *group) const {
+        if (caption.isEmpty())
+            return {};
+        if (m_captionUses.value(caption) < 2)
+            return caption;
+        return QStringLiteral("%1 (%2)").arg(caption, group->title().trimmed());
+    }
+
     QWidget *m_panel;
     db::DataSource *m_source;
     DetailPanel m_result;
+    QHash<QString, int> m_captionUses;
 };
 
 } // namespace

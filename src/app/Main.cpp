@@ -16,9 +16,11 @@
 #include "platform/AudioDirectory.h"
 #include "report/Print.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -123,6 +125,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
     buildDetail();
     buildTopStrip();
     connectSoundHandlers();
+    buildKeyboardCommands();
 
     StatusBar = new TAStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
@@ -137,6 +140,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
 }
 
 TfrmMain::~TfrmMain() {
+    // The children's focus changes while they are destroyed concern no row any more.
+    disconnect(m_focusWatch);
     // Closing the query drops a row still being edited, without posting it.
     sqlEquipment.close();
 }
@@ -147,12 +152,20 @@ void TfrmMain::buildMenu() {
     // The design's menu bar height, so that the client area starts at the same place on
     // every machine.
     MainMenu1->setFixedHeight(menuBarHeight);
-    QMenu *files = MainMenu1->addMenu(QStringLiteral("Files"));
+    QMenu *files = MainMenu1->addMenu(QStringLiteral("&Files"));
     Print1 = files->addAction(QStringLiteral("&Print..."));
     files->addSeparator();
     Quit1 = files->addAction(QStringLiteral("&Exit"));
+    Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     setHint(Quit1, QStringLiteral("Exit the program"));
-    QMenu *help = MainMenu1->addMenu(QStringLiteral("Help"));
+    QMenu *view = MainMenu1->addMenu(QStringLiteral("&View"));
+    Refresh1 = view->addAction(QStringLiteral("&Refresh"));
+    Refresh1->setShortcut(QKeySequence(Qt::Key_F5));
+    setHint(Refresh1, QStringLiteral("Read the rows again as they are stored now"));
+    Find1 = view->addAction(QStringLiteral("&Find"));
+    Find1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    setHint(Find1, QStringLiteral("Go to the search box"));
+    QMenu *help = MainMenu1->addMenu(QStringLiteral("&Help"));
     Systeminfo1 = help->addAction(QStringLiteral("&System info"));
     setHint(Systeminfo1, QStringLiteral("General info about your PC"));
     About1 = help->addAction(QStringLiteral("About..."));
@@ -164,6 +177,8 @@ void TfrmMain::buildMenu() {
     };
     route(Print1, &TfrmMain::Print1Click);
     route(Quit1, &TfrmMain::Quit1Click);
+    route(Refresh1, &TfrmMain::Refresh1Click);
+    route(Find1, &TfrmMain::Find1Click);
     route(Systeminfo1, &TfrmMain::Systeminfo1Click);
     route(About1, &TfrmMain::About1Click);
 }
@@ -182,6 +197,11 @@ void TfrmMain::buildGrid() {
     }
     DBGrid1->setColumns(columns);
     DBGrid1->setDataSource(&srcEquipmernt);
+    // The rows come in the order of their numbers: the "No" column grows with the largest.
+    const auto number = std::find_if(columns.begin(), columns.end(), [](const TColumn &column) {
+        return column.FieldName == QLatin1String("Number");
+    });
+    DBGrid1->setKeyColumn(number == columns.end() ? -1 : int(number - columns.begin()));
 }
 
 void TfrmMain::buildDetail() {
@@ -242,6 +262,78 @@ void TfrmMain::connectSoundHandlers() {
     route(Button1, &QPushButton::clicked, &TfrmMain::Button1Click);
     route(DBEdit6, &TDBEdit::doubleClicked, &TfrmMain::DBEdit6DblClick);
     route(DBEdit7, &TDBEdit::doubleClicked, &TfrmMain::DBEdit7DblClick);
+}
+
+void TfrmMain::buildKeyboardCommands() {
+    // The record commands of the navigators, from anywhere in the window. A key presses
+    // the button itself, so a disabled button ignores it and Delete still asks first.
+    struct Command {
+        TDBNavigatorSpec *navigator;
+        TNavigateBtn button;
+        QList<QKeySequence> keys;
+    };
+    const Command commands[] = {
+        // F2 stays the grid's own key there (it does nothing in the grid).
+        {DBNavigatorSpec1, nbEdit, {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::Key_F2)}},
+        {DBNavigatorSpec1, nbInsert, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {DBNavigatorSpec1, nbDelete, {QKeySequence(Qt::CTRL | Qt::Key_D)}},
+        {DBNavigatorSpec3, nbPost, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+    };
+    for (const Command &command : commands) {
+        auto *action = new QAction(this);
+        action->setShortcuts(command.keys);
+        addAction(action);
+        QAbstractButton *button = command.navigator->button(command.button);
+        connect(action, &QAction::triggered, button, &QAbstractButton::click);
+        QStringList texts;
+        for (const QKeySequence &key : command.keys)
+            texts << key.toString(QKeySequence::NativeText);
+        command.navigator->setShortcutText(command.button, texts.join(QStringLiteral(" or ")));
+        m_commandKeys << command.keys;
+    }
+    m_commandKeys << Quit1->shortcut() << Refresh1->shortcut() << Find1->shortcut();
+
+    // F10 opens the menu bar at its first menu.
+    auto *menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this,
+            [this] { MainMenu1->setActiveAction(MainMenu1->actions().value(0)); });
+    m_commandKeys << menuKey->shortcut();
+
+    // Text boxes claim keys such as Ctrl+E (end of line) for themselves; the window's
+    // commands win over them.
+    for (QLineEdit *edit : Client->findChildren<QLineEdit *>())
+        edit->installEventFilter(this);
+
+    DBGrid1->setCancelOnExit(false);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &TfrmMain::focusMoved);
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (m_commandKeys.contains(QKeySequence(key->keyCombination()))) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmMain::inDataArea(const QWidget *widget) const {
+    return widget == DBGrid1 || DBGrid1->isAncestorOf(widget) || Panel1->isAncestorOf(widget);
+}
+
+void TfrmMain::focusMoved(QWidget *old, QWidget *now) {
+    // The grid and the detail panel show the same row: moving between them keeps a new
+    // row. Going from them to another control of this window leaves the row, and a new
+    // row nothing was typed into is dropped. Another window (a message, a menu) leaves
+    // nothing.
+    if (!old || !now || now->window() != this || !inDataArea(old) || inDataArea(now))
+        return;
+    if (sqlEquipment.state() == db::DataSetState::Insert && !sqlEquipment.modified())
+        guarded([this] { sqlEquipment.cancel(); }, this);
 }
 
 void TfrmMain::cmdFireSoundClick() {
@@ -354,6 +446,15 @@ void TfrmMain::Print1Click() {
 
 void TfrmMain::Quit1Click() {
     close();
+}
+
+void TfrmMain::Refresh1Click() {
+    sqlEquipment.refresh();
+}
+
+void TfrmMain::Find1Click() {
+    edSearch->setFocus(Qt::ShortcutFocusReason);
+    edSearch->selectAll();
 }
 
 void TfrmMain::Systeminfo1Click() {

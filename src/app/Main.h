@@ -48,6 +48,8 @@ public:
     QMenuBar *MainMenu1 = nullptr;
     QAction *Print1 = nullptr;
     QAction *Quit1 = nullptr;
+    QAction *Refresh1 = nullptr;
+    QAction *Find1 = nullptr;
     QAction *Systeminfo1 = nullptr;
     QAction *About1 = nullptr;
     QWidget *Client = nullptr; // the client area below the menu bar, above the status bar
@@ -85,6 +87,8 @@ public:
     void DBEdit7DblClick();
     void Print1Click();
     void Quit1Click();
+    void Refresh1Click();
+    void Find1Click();
     void Systeminfo1Click();
     void About1Click();
 
@@ -92,6 +96,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenu();
@@ -99,11 +104,16 @@ private:
     void buildGrid();
     void buildDetail();
     void connectSoundHandlers();
+    void buildKeyboardCommands();
+    bool inDataArea(const QWidget *widget) const;
+    void focusMoved(QWidget *old, QWidget *now);
     void LoadDatabase();
     void updateClientExtent();
 
     DetailPanel m_panel;
     bool m_shown = false;
+    QList<QKeySequence> m_commandKeys; // shortcuts that win over the editors' own keys
+    QMetaObject::Connection m_focusWatch;
 };
 
 // The main window, for the whole run.

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 namespace controls {
 
@@ -171,12 +172,14 @@ void TColorButton::keyPressEvent(QKeyEvent *event) {
     QWidget::keyPressEvent(event);
     if (event->key() == Qt::Key_Space && isEnabled()) {
         event->accept();
+        m_spacePressed = true;
         setState(State::Down);
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Taken here so that the dialog does not look for a default button of its own.
         event->accept();
+        m_returnPressed = true;
         return;
     }
     // The accelerator typed without Alt while the button holds the focus.
@@ -194,14 +197,14 @@ void TColorButton::keyReleaseEvent(QKeyEvent *event) {
     // A held key repeats its press only; the release that ends it is the real one.
     if (event->isAutoRepeat())
         return;
-    if (event->key() == Qt::Key_Space && isEnabled()) {
+    if (event->key() == Qt::Key_Space && isEnabled() && std::exchange(m_spacePressed, false)) {
         event->accept();
         m_state = State::Up;
         click();
         repaint();
     }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        m_state != State::Disabled) {
+        std::exchange(m_returnPressed, false) && m_state != State::Disabled) {
         event->accept();
         click();
     }

@@ -102,6 +102,10 @@ private:
     bool m_focused = false;
     State m_state = State::Up;
     bool m_leftPressed = false;
+    // Keys whose press this button received: only their release clicks it. A release
+    // whose press went to another window (the key that opened this one) does nothing.
+    bool m_spacePressed = false;
+    bool m_returnPressed = false;
     int m_shortcutId = 0;
 };
 

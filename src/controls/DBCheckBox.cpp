@@ -3,6 +3,8 @@
 #include "controls/ErrorReport.h"
 #include "db/Field.h"
 
+#include <QKeyEvent>
+
 namespace controls {
 
 TDBCheckBox::TDBCheckBox(QWidget *parent) : QCheckBox(parent) {
@@ -26,6 +28,13 @@ void TDBCheckBox::dataChange() {
         setCheckState(Qt::PartiallyChecked);
         break;
     }
+}
+
+void TDBCheckBox::keyPressEvent(QKeyEvent *event) {
+    // A tick is stored at once: Esc has no field text to restore and cancels the row's edit.
+    if (event->key() == Qt::Key_Escape && m_link.cancelEdit(window()))
+        return;
+    QCheckBox::keyPressEvent(event);
 }
 
 void TDBCheckBox::nextCheckState() {

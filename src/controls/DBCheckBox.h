@@ -17,6 +17,7 @@ public:
 
 protected:
     void nextCheckState() override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void dataChange() override;

@@ -64,6 +64,8 @@ void TDBComboBox::keyPressEvent(QKeyEvent *event) {
             lineEdit()->selectAll();
             return;
         }
+        if (m_link.cancelEdit(window()))
+            return;
         break;
     case Qt::Key_Up:
     case Qt::Key_Down:

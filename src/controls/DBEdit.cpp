@@ -32,10 +32,15 @@ void TDBEdit::mouseDoubleClickEvent(QMouseEvent *event) {
 }
 
 void TDBEdit::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape && m_link.isModified()) {
-        m_link.reset();
-        selectAll();
-        return;
+    if (event->key() == Qt::Key_Escape) {
+        // The first Esc restores the field, the next one cancels the row's edit.
+        if (m_link.isModified()) {
+            m_link.reset();
+            selectAll();
+            return;
+        }
+        if (m_link.cancelEdit(window()))
+            return;
     }
     QLineEdit::keyPressEvent(event);
 }

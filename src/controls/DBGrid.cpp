@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -16,7 +17,19 @@ namespace controls {
 
 namespace {
 constexpr int gridRowHeight = 17;
-}
+
+// Draws its cells' text with an ellipsis where it does not fit.
+class ElidingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideRight;
+    }
+};
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // TDataSetModel
@@ -197,6 +210,29 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TDataSetMode
 
     connect(m_model, &TDataSetModel::currentChanged, this, &TDBGrid::followCurrentRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followCurrentRow);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::fitKeyColumn);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &TDBGrid::fitKeyColumn);
+}
+
+void TDBGrid::setKeyColumn(int column) {
+    if (m_keyColumn >= 0)
+        setItemDelegateForColumn(m_keyColumn, nullptr);
+    m_keyColumn = column;
+    if (column >= 0)
+        setItemDelegateForColumn(column, new ElidingDelegate(this));
+    fitKeyColumn();
+}
+
+void TDBGrid::fitKeyColumn() {
+    const int rows = m_model->rowCount();
+    if (m_keyColumn < 0 || m_keyColumn >= m_model->columnCount() || rows == 0)
+        return;
+    const QString largest = m_model->index(rows - 1, m_keyColumn).data().toString();
+    // The text plus the margins the style leaves on both sides of a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int needed = fontMetrics().horizontalAdvance(largest) + 2 * margin + 1;
+    if (columnWidth(m_keyColumn) < needed)
+        setColumnWidth(m_keyColumn, needed);
 }
 
 void TDBGrid::setDataSource(db::DataSource *source) {
@@ -269,6 +305,12 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the grid for the next or previous control.
+        if (ctrl) {
+            event->accept();
+            QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab);
+            return;
+        }
         // Tab stays in the grid and steps through the columns of the current row.
         const int step = event->key() == Qt::Key_Tab ? 1 : -1;
         const QModelIndex current = currentIndex();
@@ -290,6 +332,20 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         guarded(action, window());
 }
 
+bool TDBGrid::event(QEvent *event) {
+    // Insert and F2 belong to the grid, which does nothing with them: a window shortcut on
+    // the same key does not fire while the grid has the focus.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_F2 || key->key() == Qt::Key_Insert)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
 void TDBGrid::mousePressEvent(QMouseEvent *event) {
     // A control that refused to be left (its value could not be stored) kept the focus:
     // the click then selects nothing. In a window that is not active the grid has the
@@ -301,7 +357,9 @@ void TDBGrid::mousePressEvent(QMouseEvent *event) {
     if (!index.isValid() || !set)
         return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    guarded([set, row = index.row()] { set->setRecNo(row); }, window());
+    // A click on the row that is already current is no move: a pending edit stays as it is.
+    if (index.row() != set->recNo())
+        guarded([set, row = index.row()] { set->setRecNo(row); }, window());
     followCurrentRow();
 }
 
@@ -311,7 +369,8 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent *) {}
 
 void TDBGrid::focusOutEvent(QFocusEvent *event) {
     QTableView::focusOutEvent(event);
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+    if (!m_cancelOnExit || event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason)
         return;
     db::DataSet *set = activeDataSet();
     if (set && set->state() == db::DataSetState::Insert && !set->modified())

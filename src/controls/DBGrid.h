@@ -77,6 +77,7 @@ private:
 // A read-only grid of the rows of a data source. A click makes a row current; the keys
 // move through the dataset; Ctrl+Delete deletes the current row after a confirmation.
 // It edits no value. An untouched new row is dropped when the grid loses the focus.
+// Ctrl+Tab and Ctrl+Shift+Tab leave it; plain Tab steps through the columns.
 class TDBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -88,8 +89,18 @@ public:
     TDataSetModel *dataModel() const { return m_model; }
     // Rows that fit in the visible area (the page keys move by this many).
     int visibleRowCount() const;
+    // Whether an untouched new row is dropped when the grid loses the focus (on by
+    // default). A window that shows the row in other controls too turns it off and
+    // decides itself when the row is left.
+    bool cancelOnExit() const { return m_cancelOnExit; }
+    void setCancelOnExit(bool on) { m_cancelOnExit = on; }
+    // The column of the result's key, whose rows come in key order: whenever the rows
+    // change it widens to show the last (largest) key whole, and a key that the user
+    // narrows it below ends in an ellipsis instead of losing digits unseen. -1: none.
+    void setKeyColumn(int column);
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -98,9 +109,12 @@ protected:
 
 private:
     void followCurrentRow();
+    void fitKeyColumn();
     db::DataSet *activeDataSet() const;
 
     TDataSetModel *m_model;
+    bool m_cancelOnExit = true;
+    int m_keyColumn = -1;
 };
 
 } // namespace controls

@@ -108,11 +108,18 @@ TDisplay::TDisplay(QWidget *owner)
     ComputeLayout();
 }
 
+void TDisplay::changed() {
+    if (m_paintsAtOnce)
+        repaint();
+    else
+        update();
+}
+
 void TDisplay::setColor(QColor &member, const QColor &color) {
     if (member == color)
         return;
     member = color;
-    repaint();
+    changed();
 }
 
 void TDisplay::setGeometryValue(int &member, int value) {
@@ -120,14 +127,14 @@ void TDisplay::setGeometryValue(int &member, int value) {
         return;
     member = value;
     ComputeLayout();
-    repaint();
+    changed();
 }
 
 void TDisplay::setDigit(quint8 digit) {
     if (m_digit == digit)
         return;
     m_digit = digit;
-    repaint();
+    changed();
 }
 
 void TDisplay::setOnColor(const QColor &color) {
@@ -157,7 +164,7 @@ void TDisplay::setDigitStyle(TDigitStyle style) {
         return;
     m_digitStyle = style;
     ComputeLayout();
-    repaint();
+    changed();
 }
 
 void TDisplay::ComputeLayout() {
@@ -236,10 +243,11 @@ std::vector<TDisplay::Element> TDisplay::elements() const {
     auto build = [&](const auto &specs) {
         for (std::size_t i = 0; i < specs.size(); ++i) {
             const SegmentSpec &segment = specs[i];
-            result.push_back({Element::Polygon,
-                              segmentPolygon(segment.shape, p[i], p[segment.end], extent(segment.down),
-                                             extent(segment.across), s, m_layout.halfSeg),
-                              {}});
+            result.push_back(
+                {Element::Polygon,
+                 segmentPolygon(segment.shape, p[i], p[segment.end], extent(segment.down),
+                                extent(segment.across), s, m_layout.halfSeg),
+                 {}});
         }
     };
     if (m_digitStyle == ds7Seg)

@@ -63,6 +63,11 @@ public:
     void setPenOnColor(const QColor &color);
     QColor PenOffColor() const { return m_penOffColor; }
     void setPenOffColor(const QColor &color);
+    // Whether a change paints the display before the setter returns (the default), or
+    // only schedules the paint, so that several displays changed together are painted
+    // and shown in one pass of the event loop.
+    bool paintsAtOnce() const { return m_paintsAtOnce; }
+    void setPaintsAtOnce(bool on) { m_paintsAtOnce = on; }
 
     const Layout &layout() const { return m_layout; }
     // The elements of the current style in drawing order.
@@ -78,6 +83,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void changed();
     void setColor(QColor &member, const QColor &color);
     void setGeometryValue(int &member, int value);
 
@@ -91,6 +97,7 @@ private:
     QColor m_penOnColor;
     QColor m_penOffColor;
     Layout m_layout;
+    bool m_paintsAtOnce = true;
 };
 
 } // namespace controls

@@ -2,6 +2,7 @@
 
 #include "controls/ErrorReport.h"
 #include "db/DataSet.h"
+#include "db/Field.h"
 
 #include <QFocusEvent>
 #include <QPointer>
@@ -21,6 +22,16 @@ void FieldDataLink::setFieldName(const QString &name) {
     reset();
 }
 
+void FieldDataLink::setDisplayLabel(const QString &label) {
+    m_label = label;
+    labelField();
+}
+
+void FieldDataLink::labelField() const {
+    if (db::Field *f = field(); f && !m_label.isEmpty())
+        f->setDisplayLabel(m_label);
+}
+
 db::Field *FieldDataLink::field() const {
     db::DataSet *set = dataSet();
     if (!set || !active() || m_fieldName.isEmpty())
@@ -37,7 +48,15 @@ void FieldDataLink::reset() {
     m_control->dataChange();
 }
 
+bool FieldDataLink::cancelEdit(QWidget *window) {
+    if (!editing())
+        return false;
+    guarded([this] { dataSet()->cancel(); }, window);
+    return true;
+}
+
 void FieldDataLink::activeChanged() {
+    labelField();
     reset();
     m_control->editingChange();
 }
@@ -57,6 +76,7 @@ void FieldDataLink::editingChanged() {
 void FieldDataLink::updateData() {
     if (!m_modified)
         return;
+    labelField();
     m_control->updateData();
     m_modified = false;
 }

@@ -24,6 +24,9 @@ public:
 
     void setFieldName(const QString &name);
     QString fieldName() const override { return m_fieldName; }
+    // The caption that messages about the column name it by; handed to the field of every
+    // result, since a dataset rebuilds its fields at each open.
+    void setDisplayLabel(const QString &label);
     // The bound column of the current result; nullptr when inactive or absent.
     db::Field *field() const;
     // The user may change the value: editing, and the result can be modified.
@@ -34,6 +37,9 @@ public:
     void setModified() { m_modified = true; }
     // Shows the stored value again, dropping what the user typed.
     void reset();
+    // Esc with nothing left to restore in the control: cancels the row's edit or insert
+    // (errors reported over the given window). False when the row is not being edited.
+    bool cancelEdit(QWidget *window);
 
     void activeChanged() override;
     void recordChanged(db::Field *field) override;
@@ -41,8 +47,11 @@ public:
     void updateData() override;
 
 private:
+    void labelField() const;
+
     FieldControl *m_control;
     QString m_fieldName;
+    QString m_label;
     bool m_modified = false;
 };
 
@@ -58,6 +67,7 @@ public:
     void setDataSource(db::DataSource *source);
     QString DataField() const { return m_link.fieldName(); }
     void setDataField(const QString &name) { m_link.setFieldName(name); }
+    void setDisplayLabel(const QString &label) { m_link.setDisplayLabel(label); }
     db::Field *field() const { return m_link.field(); }
 
 protected:

@@ -208,12 +208,20 @@ void TDBNavigatorSpec::ApplyHints() {
         const QString line = i < m_hints.size() ? m_hints.at(i) : QString();
         const QString hint = line.isEmpty() ? defaultHint(TNavigateBtn(i)) : line;
         setHint(ButtonRow[i], hint);
-        ButtonRow[i]->setToolTip(m_showHint ? hint : QString());
+        // The pop-up tip names the button's keyboard shortcut; the status bar shows the hint.
+        const QString &keys = m_shortcutTexts[std::size_t(i)];
+        const QString tip = keys.isEmpty() ? hint : QStringLiteral("%1 (%2)").arg(hint, keys);
+        ButtonRow[i]->setToolTip(m_showHint ? tip : QString());
     }
 }
 
 void TDBNavigatorSpec::setHints(const QStringList &lines) {
     m_hints = lines;
+    ApplyHints();
+}
+
+void TDBNavigatorSpec::setShortcutText(TNavigateBtn button, const QString &keys) {
+    m_shortcutTexts[button] = keys;
     ApplyHints();
 }
 
@@ -385,7 +393,8 @@ void TDBNavigatorSpec::RefreshEditButtons() {
     ButtonRow[nbEdit]->setEnabled(modifiable && !NavLink.editing());
     ButtonRow[nbPost]->setEnabled(modifiable && NavLink.editing());
     ButtonRow[nbCancel]->setEnabled(modifiable && NavLink.editing());
-    ButtonRow[nbRefresh]->setEnabled(dataSet && !dataSet->isQuery());
+    // A query re-reads its result as well as a table does.
+    ButtonRow[nbRefresh]->setEnabled(live());
     refreshBookmarkButtons();
 }
 

@@ -138,6 +138,9 @@ public:
     bool ConfirmDelete() const { return m_confirmDelete; }
     void setConfirmDelete(bool on) { m_confirmDelete = on; }
 
+    // The keyboard shortcut of a button, as text for its pop-up tip ("Ctrl+E"); empty: none.
+    void setShortcutText(TNavigateBtn button, const QString &keys);
+
     // Pop-up tips with the button hints (on by default).
     bool ShowHint() const { return m_showHint; }
     void setShowHint(bool on);
@@ -202,6 +205,7 @@ private:
     TAlign m_align = alNone;
     bool m_layingOut = false;
     std::array<TNavButton *, navButtonCount> ButtonRow{};
+    std::array<QString, navButtonCount> m_shortcutTexts;
 };
 
 } // namespace controls

@@ -2,11 +2,16 @@
 
 #include "platform/PathMapping.h"
 
+#include <algorithm>
+
 #include <QAbstractFileIconProvider>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QTreeView>
 
 namespace data {
 
@@ -53,6 +58,25 @@ public:
     }
 };
 
+// The detail list's size, type and date columns take the width of what they show once a
+// folder is read, and the name column the rest of the view: at the dialog's size their
+// default widths cut the dates and type names.
+void fitColumnsToContent(QFileDialog &dialog) {
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!model || !view)
+        return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+        int others = 0;
+        for (int column = 1; column < view->header()->count(); ++column) {
+            view->resizeColumnToContents(column);
+            others += view->columnWidth(column);
+        }
+        view->setColumnWidth(
+            0, std::max(view->viewport()->width() - others, view->header()->sectionSizeHint(0)));
+    });
+}
+
 std::optional<QString> runFileDialog(const TOpenDialog &settings, QWidget *parent) {
     const NameOnlyIconProvider icons; // outlives the dialog that uses it
     FileDialog dialog(parent, settings.Title());
@@ -60,6 +84,7 @@ std::optional<QString> runFileDialog(const TOpenDialog &settings, QWidget *paren
     dialog.setIconProvider(const_cast<NameOnlyIconProvider *>(&icons));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    fitColumnsToContent(dialog);
     dialog.setNameFilters(settings.Filters());
     dialog.selectNameFilter(settings.Filters().value(0));
     dialog.setDefaultSuffix(settings.DefaultExt());

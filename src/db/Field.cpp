@@ -80,18 +80,20 @@ QVariant Field::convertText(const QString &text) const {
         const qlonglong number = text.trimmed().toLongLong(&ok);
         if (!ok || number < std::numeric_limits<qint32>::min() ||
             number > std::numeric_limits<qint32>::max())
-            throwMessage(msg::invalidInteger, text, m_name);
+            throwMessage(msg::invalidInteger, text, displayLabel());
+        // The value as the user typed it: a rounded form such as 2.14748e+09 would not
+        // be recognised.
         if (m_type == FieldType::SmallInt && (number < -32768 || number > 32767))
             throw DatabaseError(
                 QString::fromLatin1(msg::outOfRange)
-                    .arg(formatG(double(number)), m_name, formatG(-32768), formatG(32767)));
+                    .arg(text.trimmed(), displayLabel(), formatG(-32768), formatG(32767)));
         return QVariant(number);
     }
     case FieldType::Float: {
         bool ok = false;
         const double number = text.trimmed().toDouble(&ok);
         if (!ok || !std::isfinite(number))
-            throwMessage(msg::invalidFloat, text, m_name);
+            throwMessage(msg::invalidFloat, text, displayLabel());
         return QVariant(number);
     }
     case FieldType::Boolean: {
@@ -100,7 +102,7 @@ QVariant Field::convertText(const QString &text) const {
             return QVariant(true);
         if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
             return QVariant(false);
-        throwMessage("'%1' is not a valid boolean value for field '%2'", text, m_name);
+        throwMessage("'%1' is not a valid boolean value for field '%2'", text, displayLabel());
     }
     case FieldType::String:
         break;

@@ -22,6 +22,10 @@ public:
     DataSet *dataSet() const { return m_dataSet; }
     int index() const { return m_index; }
     const QString &fieldName() const { return m_name; }
+    // The name that messages give the column: the caption the user sees it under, set by
+    // the program (the dataset knows none); the column name until then.
+    const QString &displayLabel() const { return m_label.isEmpty() ? m_name : m_label; }
+    void setDisplayLabel(const QString &label) { m_label = label; }
     FieldType dataType() const { return m_type; }
     // Declared length of a text column (0: no limit). Longer text is cut on store.
     int size() const { return m_size; }
@@ -54,6 +58,7 @@ private:
     DataSet *m_dataSet;
     int m_index;
     QString m_name;
+    QString m_label;
     FieldType m_type;
     int m_size;
 };

@@ -78,15 +78,21 @@ void TfrmSysInfo::FormActivate() {
 
     platform::SystemFacts facts = platform::querySystemFacts();
     if (const QScreen *display = screen()) {
-        facts.screenWidth = display->geometry().width();
-        facts.screenHeight = display->geometry().height();
+        // The screen's device pixels, not the units a display scale makes of them.
+        const QSize pixels =
+            (QSizeF(display->geometry().size()) * display->devicePixelRatio()).toSize();
+        facts.screenWidth = pixels.width();
+        facts.screenHeight = pixels.height();
         facts.screenDepth = display->depth();
     }
     const auto rows =
         platform::systemInfoRows(facts, QDateTime::currentDateTime(), QLocale::system());
     for (int row = 0; row < rows.size(); ++row) {
         StringGrid1->setItem(row, 0, new QTableWidgetItem(rows[row].first));
-        StringGrid1->setItem(row, 1, new QTableWidgetItem(rows[row].second));
+        auto *value = new QTableWidgetItem(rows[row].second);
+        // A value wider than its column (a long processor name) is read in full here.
+        value->setToolTip(rows[row].second);
+        StringGrid1->setItem(row, 1, value);
     }
 }
 

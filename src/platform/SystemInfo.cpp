@@ -104,6 +104,23 @@ int processorTypeFromCpuInfo(const QString &cpuInfo) {
     return 0;
 }
 
+QString processorFromCpuInfo(const QString &cpuInfo) {
+    auto value = [&cpuInfo](const char *key) {
+        const QRegularExpression line(
+            QStringLiteral("^%1\\s*:[ \\t]*(.*?)\\s*$").arg(QLatin1String(key)),
+            QRegularExpression::MultilineOption);
+        return line.match(cpuInfo).captured(1).simplified();
+    };
+    // x86 and most others name the model in "model name"; PowerPC in "cpu".
+    QString model = value("model name");
+    if (model.isEmpty())
+        model = value("cpu");
+    if (model.isEmpty())
+        return {};
+    const QString vendor = value("vendor_id");
+    return vendor.isEmpty() ? model : QStringLiteral("%1 (%2)").arg(model, vendor);
+}
+
 QPair<int, int> kernelVersion(const QString &release) {
     const QRegularExpression pattern(QStringLiteral("^(\\d+)(?:\\.(\\d+))?"));
     const auto match = pattern.match(release);
@@ -142,8 +159,9 @@ SystemFacts querySystemFacts() {
     facts.systemDirectory = QStringLiteral("/etc");
     facts.libraryDirectory = libraryDirectory();
     facts.processors = int(sysconf(_SC_NPROCESSORS_ONLN));
-    facts.processorType = processorTypeFromCpuInfo(
-        QString::fromLatin1(readProcFile(QStringLiteral("/proc/cpuinfo"))));
+    const QString cpuInfo = QString::fromLatin1(readProcFile(QStringLiteral("/proc/cpuinfo")));
+    facts.processorType = processorTypeFromCpuInfo(cpuInfo);
+    facts.processor = processorFromCpuInfo(cpuInfo);
     facts.ticks = millisecondsSinceBoot();
     if (const passwd *user = getpwuid(geteuid()))
         facts.userName = limitedName(user->pw_name);
@@ -173,7 +191,8 @@ QList<QPair<QString, QString>> systemInfoRows(const SystemFacts &facts, const QD
         {QStringLiteral("Windows directory"), facts.systemDirectory},
         {QStringLiteral("System directory"), facts.libraryDirectory},
         {QStringLiteral("Number of CPUs"), QString::number(facts.processors)},
-        {QStringLiteral("CPU"), processorName(facts.processorType)},
+        {QStringLiteral("CPU"),
+         facts.processor.isEmpty() ? processorName(facts.processorType) : facts.processor},
         {QStringLiteral("Time"), locale.toString(now.time(), longTimeFormat(locale))},
         {QStringLiteral("Time since boot"), uptimeText(facts.ticks, locale)},
         {QStringLiteral("Date"), locale.toString(now.date(), QLocale::ShortFormat)},

@@ -19,6 +19,7 @@ struct SystemFacts {
     QString libraryDirectory; // "System directory": where the system's libraries live
     int processors = 0;
     int processorType = 0;   // 386, 486, 586, 601, ...; 0 when unknown
+    QString processor;       // model name and vendor; empty: the name of processorType
     std::uint32_t ticks = 0; // milliseconds since the system started, wrapping at 2^32
     QString userName;
     QString computerName;
@@ -38,6 +39,9 @@ SystemFacts querySystemFacts();
 QString processorName(int type);
 // The type number of a processor described by /proc/cpuinfo text; 0 when unknown.
 int processorTypeFromCpuInfo(const QString &cpuInfo);
+// The model name and the vendor of the first processor in /proc/cpuinfo text, as
+// "AMD EPYC 7763 64-Core Processor (AuthenticAMD)"; empty when the text names no model.
+QString processorFromCpuInfo(const QString &cpuInfo);
 // "major.minor" of a kernel release such as "6.1.0-13-amd64".
 QPair<int, int> kernelVersion(const QString &release);
 
