@@ -102,6 +102,10 @@ private slots:
                 << engine << "DELETE FROM Items WHERE Number = %1;"
                 << "deleted this row while you edited it" << false << "77"
                 << "n6";
+            QTest::addRow("%s: same column set to the value typed", e.constData())
+                << engine << "UPDATE Items SET Heat = 77, Note = 'theirs' WHERE Number = %1;"
+                << QString() << false << "77"
+                << "theirs";
             QTest::addRow("%s: key given to another row", e.constData())
                 << engine
                 << "DELETE FROM Items WHERE Number = %1; INSERT INTO Items VALUES (%1, 'other', "
@@ -325,6 +329,280 @@ private slots:
                 QStringLiteral("UPDATE Items SET Heat = 1 WHERE Number = 6;")));
         editing->post();
         QCOMPARE(stored(QStringLiteral("Heat"), 6), QStringLiteral("77"));
+    }
+
+    // A new row gets the key the engine gave its own INSERT: never a session-wide "last id"
+    // that a trigger's insert into another table changed, or that a role without rights on
+    // the key's sequence may not read (the row would be shown but never stored).
+    void newRowGetsItsOwnKey_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("auditTrigger");
+        for (const QString &engine : SharedCatalogue::engines())
+            for (const bool audit : {false, true})
+                QTest::addRow("%s%s", qPrintable(engine), audit ? ", audit trigger" : "")
+                    << engine << audit;
+    }
+    void newRowGetsItsOwnKey() {
+        QFETCH(QString, engine);
+        QFETCH(bool, auditTrigger);
+        catalogue = SharedCatalogue::make(engine);
+        if (auditTrigger)
+            catalogue->otherRuns(catalogue->auditTrigger());
+        auto set = openItems();
+        set->setRecNo(3);
+        set->insert();
+        set->fieldByName(QStringLiteral("Name"))->setAsString(QStringLiteral("fresh"));
+        set->post();
+        const QString key =
+            catalogue->otherRuns(QStringLiteral("SELECT Number FROM Items WHERE Name = 'fresh';"));
+        QVERIFY(!key.isEmpty());
+        QCOMPARE(set->bookmark().toString(), key);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("fresh"));
+        // The next edit of that row changes that row and no other.
+        set->edit();
+        set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("edited"));
+        set->post();
+        QCOMPARE(stored(QStringLiteral("Note"), key), QStringLiteral("edited"));
+        QCOMPARE(catalogue->otherRuns(
+                     QStringLiteral("SELECT COUNT(*) FROM Items WHERE Note = 'edited';")),
+                 QStringLiteral("1"));
+    }
+
+    // A row that another program made into another item (its key given again to a new item
+    // in a file numbered without AUTOINCREMENT, or its name changed in place) is not the
+    // row the user edited or saw: Post and Delete refuse instead of writing over that item.
+    void rowNowDescribesAnotherItem_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("reusedKeys"); // SQLite file keyed INTEGER PRIMARY KEY
+        QTest::addColumn<bool>("byDelete");   // else by Post
+        QTest::addColumn<QString>("other");   // %1: the key of the row
+        const QString reuse = QStringLiteral("DELETE FROM Items WHERE Number = %1; "
+                                             "INSERT INTO Items (Name, Heat, Note) VALUES "
+                                             "('intruder', 5, 'theirs');");
+        const QString rename = QStringLiteral(
+            "UPDATE Items SET Name = 'intruder', Note = 'theirs' WHERE Number = %1;");
+        QTest::newRow("SQLite, key given again, Post") << "SQLite" << true << false << reuse;
+        QTest::newRow("SQLite, key given again, Delete") << "SQLite" << true << true << reuse;
+        QTest::newRow("SQLite, renamed, Post") << "SQLite" << false << false << rename;
+        for (const QString &engine : SharedCatalogue::engines())
+            QTest::addRow("%s, renamed, Delete", qPrintable(engine))
+                << engine << false << true << rename;
+    }
+    void rowNowDescribesAnotherItem() {
+        QFETCH(QString, engine);
+        QFETCH(bool, reusedKeys);
+        QFETCH(bool, byDelete);
+        QFETCH(QString, other);
+        catalogue = reusedKeys
+                        ? std::make_unique<SqliteCatalogue>(QStringLiteral("delete"),
+                                                            QStringLiteral("INTEGER PRIMARY KEY"))
+                        : SharedCatalogue::make(engine);
+        auto set = std::make_unique<DataSet>(catalogue->alias());
+        set->setIdentityFields({QStringLiteral("Name")});
+        set->setSql({QStringLiteral("SELECT * FROM Items")});
+        set->open();
+        set->last();
+        const QString key = set->bookmark().toString();
+        if (!byDelete) {
+            set->edit();
+            set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("mine"));
+        }
+        catalogue->otherRuns(other.arg(key));
+        QCOMPARE(stored(QStringLiteral("Name"), key), QStringLiteral("intruder"));
+        const QString refusal = failureOf([&] { byDelete ? set->deleteRecord() : set->post(); });
+        QVERIFY2(refusal.contains(QLatin1String("describes another item")), qPrintable(refusal));
+        QCOMPARE(stored(QStringLiteral("Note"), key), QStringLiteral("theirs"));
+        if (byDelete) {
+            // The row now shows the item it holds; a second Delete deletes it knowingly.
+            QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(),
+                     QStringLiteral("intruder"));
+            set->deleteRecord();
+            QCOMPARE(stored(QStringLiteral("Name"), key), QString());
+            return;
+        }
+        // A second Post stores the user's values as a new row beside the other item.
+        set->post();
+        QCOMPARE(stored(QStringLiteral("Note"), key), QStringLiteral("theirs"));
+        QCOMPARE(
+            catalogue->otherRuns(QStringLiteral("SELECT COUNT(*) FROM Items WHERE Note = 'mine';")),
+            QStringLiteral("1"));
+    }
+
+    // A Delete of a row another program changed since the user saw it shows the row as it
+    // is now instead; a second Delete deletes it.
+    void deleteOfAChangedRowShowsItFirst_data() { keysAreNeverReused_data(); }
+    void deleteOfAChangedRowShowsItFirst() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(5);
+        catalogue->otherRuns(QStringLiteral("UPDATE Items SET Heat = 1 WHERE Number = 6;"));
+        const QString refusal = failureOf([&] { set->deleteRecord(); });
+        QVERIFY2(refusal.contains(QLatin1String("is now \"1\"")), qPrintable(refusal));
+        QCOMPARE(set->fieldByName(QStringLiteral("Heat"))->asString(), QStringLiteral("1"));
+        set->deleteRecord();
+        QCOMPARE(stored(QStringLiteral("Heat"), 6), QString());
+    }
+
+    // Another program drops a column the result shows: reads fail naming the column, and
+    // no value is ever shown under another column's name.
+    void droppedColumnIsNamed() {
+        catalogue = SharedCatalogue::make(QStringLiteral("SQLite"));
+        auto set = openItems(256);
+        set->setRecNo(5);
+        catalogue->otherRuns(QStringLiteral("ALTER TABLE Items DROP COLUMN Heat;"));
+        const QString gone = QStringLiteral("column Heat is gone");
+        const QString atEdit = failureOf([&] { set->edit(); });
+        QVERIFY2(atEdit.contains(gone), qPrintable(atEdit));
+        const QString atMove = failureOf([&] { set->setRecNo(900); });
+        QVERIFY2(atMove.contains(gone), qPrintable(atMove));
+        QCOMPARE(set->recNo(), 5);
+        QCOMPARE(set->fieldByName(QStringLiteral("Note"))->asString(), QStringLiteral("n6"));
+    }
+
+    // After a Post was refused, a move does not store the values silently: without a
+    // question it fails; the question's answer decides.
+    void refusedPostIsNotStoredByAMove_data() {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<int>("answer"); // -1: no question installed
+        QTest::addColumn<bool>("moves");
+        QTest::addColumn<QString>("heat"); // stored at the end; empty: no row
+        using Choice = DataSet::RefusedEditChoice;
+        const QString change = QStringLiteral("UPDATE Items SET Heat = 9 WHERE Number = 6;");
+        const QString remove = QStringLiteral("DELETE FROM Items WHERE Number = 6;");
+        QTest::newRow("changed, no question") << change << -1 << false << "9";
+        QTest::newRow("changed, stay") << change << int(Choice::Stay) << false << "9";
+        QTest::newRow("changed, discard") << change << int(Choice::Discard) << true << "9";
+        QTest::newRow("changed, post") << change << int(Choice::Post) << true << "77";
+        QTest::newRow("deleted, no question") << remove << -1 << false << "";
+        QTest::newRow("deleted, discard") << remove << int(Choice::Discard) << true << "";
+    }
+    void refusedPostIsNotStoredByAMove() {
+        QFETCH(QString, other);
+        QFETCH(int, answer);
+        QFETCH(bool, moves);
+        QFETCH(QString, heat);
+        catalogue = SharedCatalogue::make(QStringLiteral("SQLite"));
+        auto set = openItems();
+        set->setRecNo(5);
+        set->edit();
+        set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("77"));
+        catalogue->otherRuns(other);
+        QVERIFY(!failureOf([&] { set->post(); }).isEmpty());
+        int asked = 0;
+        if (answer >= 0)
+            set->setRefusedEditQuestion([&](const QString &) {
+                ++asked;
+                return DataSet::RefusedEditChoice(answer);
+            });
+        const QString failure = failureOf([&] { set->next(); });
+        QCOMPARE(failure.isEmpty(), moves);
+        QCOMPARE(asked, answer >= 0 ? 1 : 0);
+        QCOMPARE(set->state() == DataSetState::Browse, moves);
+        QCOMPARE(stored(QStringLiteral("Heat"), 6), heat);
+    }
+
+    // Two different stored byte strings that read as the same text (invalid UTF-8 another
+    // program stored) are two values: the conflict check compares what is stored.
+    void storedBytesDecideAConflict() {
+        catalogue = SharedCatalogue::make(QStringLiteral("SQLite"));
+        catalogue->otherRuns(
+            QStringLiteral("UPDATE Items SET Note = CAST(x'ff' AS TEXT) WHERE Number = 6;"));
+        auto set = openItems();
+        set->setRecNo(5);
+        set->edit();
+        set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("mine"));
+        catalogue->otherRuns(
+            QStringLiteral("UPDATE Items SET Note = CAST(x'fe' AS TEXT) WHERE Number = 6;"));
+        QVERIFY(failureOf([&] { set->post(); }).contains(QLatin1String("Note is now")));
+        QCOMPARE(
+            catalogue->otherRuns(QStringLiteral("SELECT hex(Note) FROM Items WHERE Number = 6;")),
+            QStringLiteral("FE"));
+    }
+
+    // Every key another program may store is an ordinary row, the lowest one included.
+    void lowestKeyIsAnOrdinaryRow() {
+        catalogue = SharedCatalogue::make(QStringLiteral("SQLite"));
+        catalogue->otherRuns(
+            QStringLiteral("INSERT INTO Items VALUES (-9223372036854775808, 'lowest', 1, 'low');"));
+        auto set = openItems();
+        QCOMPARE(set->recordCount(), SharedCatalogue::rows + 1);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("lowest"));
+        set->edit();
+        set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("edited"));
+        set->post();
+        QCOMPARE(catalogue->otherRuns(QStringLiteral("SELECT COUNT(*) FROM Items;")),
+                 QString::number(SharedCatalogue::rows + 1));
+        QCOMPARE(stored(QStringLiteral("Note"), QStringLiteral("-9223372036854775808")),
+                 QStringLiteral("edited"));
+    }
+
+    // Cancelling a new row needs no read: it works while another program holds the whole
+    // catalogue, and the row it was inserted above shows again.
+    void cancelOfANewRowReadsNothing_data() { keysAreNeverReused_data(); }
+    void cancelOfANewRowReadsNothing() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(5);
+        set->insert();
+        catalogue->otherLocksAll();
+        QCOMPARE(failureOf([&] { set->cancel(); }), QString());
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->fieldByName(QStringLiteral("Name"))->asString(), QStringLiteral("item6"));
+        catalogue->otherReleases();
+    }
+
+    // Fields and messages carry the column names as the program spells them, whatever case
+    // the engine stores; a text the catalogue cannot store is refused with a clear reason.
+    void namesAndTextsAsTheProgramGivesThem_data() { keysAreNeverReused_data(); }
+    void namesAndTextsAsTheProgramGivesThem() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = std::make_unique<DataSet>(catalogue->alias());
+        set->setOptionalFields({QStringLiteral("Heat"), QStringLiteral("Note")});
+        set->setSql({QStringLiteral("SELECT * FROM Items")});
+        set->open();
+        QCOMPARE(set->fields()[2]->fieldName(), QStringLiteral("Heat"));
+        set->edit();
+        QVERIFY(failureOf([&] {
+                    set->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("40000"));
+                }).contains(QLatin1String("field 'Heat'")));
+        const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+        QVERIFY(failureOf([&] {
+                    set->fieldByName(QStringLiteral("Note"))->setAsString(withNul);
+                }).contains(QLatin1String("cannot store")));
+        set->cancel();
+    }
+
+    // The server ends the session that held an edit's row lock (an idle timeout): the next
+    // read opens the connection again and takes the lock again; Post stores the values.
+    void editOutlivesTheSessionThatLockedIt() {
+        if (!qEnvironmentVariableIsSet("KORVANDEL_PG_HOST"))
+            QSKIP("no PostgreSQL server");
+        auto server = std::make_unique<PostgresCatalogue>();
+        const QString database = server->database();
+        catalogue = std::move(server);
+        catalogue->otherRuns(
+            QStringLiteral("ALTER DATABASE %1 SET idle_in_transaction_session_timeout = '500ms';")
+                .arg(database));
+        auto set = openItems();
+        catalogue->otherRuns(
+            QStringLiteral("ALTER DATABASE %1 RESET idle_in_transaction_session_timeout;")
+                .arg(database));
+        set->setRecNo(5);
+        set->edit();
+        set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("mine"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            catalogue->otherRuns(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE "
+                                                "datname = '%1' AND state LIKE 'idle in%';")
+                                     .arg(database)),
+            QStringLiteral("0"), 10000);
+        QCOMPARE(set->textAt(900, 1), QStringLiteral("item901"));
+        QVERIFY(!catalogue->otherTries(
+            QStringLiteral("UPDATE Items SET Note = 'theirs' WHERE Number = 6;")));
+        set->post();
+        QCOMPARE(stored(QStringLiteral("Note"), 6), QStringLiteral("mine"));
     }
 
     // A Delete of a row another program deleted already is not a success.

@@ -39,7 +39,12 @@ QString SqliteDialect::quoted(const QString &identifier) const {
     // The row number is a name only the engine knows; quoted it would be a column.
     if (identifier.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0)
         return identifier;
-    return Dialect::quoted(identifier);
+    // Back quotes, never double quotes: the engine takes a double-quoted name that names no
+    // column for a text literal, so a column another program dropped would read as its own
+    // name instead of failing.
+    QString name = identifier;
+    name.replace(QLatin1Char('`'), QLatin1String("``"));
+    return QLatin1Char('`') + name + QLatin1Char('`');
 }
 
 bool SqliteDialect::tableExists(const QSqlDatabase &db, const QString &table) const {

@@ -38,7 +38,7 @@ public:
     static QStringList engines() {
         QStringList names{QStringLiteral("SQLite")};
         if (qEnvironmentVariableIsSet("KORVANDEL_PG_HOST"))
-            names << QStringLiteral("PostgreSQL");
+            names << QStringLiteral("PostgreSQL") << QStringLiteral("PostgreSQL clerk");
         return names;
     }
     static std::unique_ptr<SharedCatalogue> make(const QString &engine);
@@ -50,6 +50,9 @@ public:
     // Another process takes a lock on the whole catalogue and keeps it until released.
     virtual void otherLocksAll() = 0;
     virtual void otherReleases() = 0;
+    // Statements that give the table an AFTER INSERT trigger writing a row of its own, with
+    // its own numbering far above the table's keys, into another table.
+    virtual QString auditTrigger() const = 0;
     // Whether Edit locks its row, so that another program cannot write it meanwhile.
     virtual bool locksRows() const { return false; }
     // Runs statements in another process that gives up after a second's wait for a lock;
@@ -121,6 +124,12 @@ public:
     }
 
     QString path() const { return m_path; }
+    QString auditTrigger() const override {
+        return QStringLiteral("CREATE TABLE audit_log (id INTEGER PRIMARY KEY, at TEXT);\n"
+                              "INSERT INTO audit_log VALUES (5000, 'start');\n"
+                              "CREATE TRIGGER items_audit AFTER INSERT ON Items BEGIN\n"
+                              "INSERT INTO audit_log (at) VALUES (datetime('now')); END;\n");
+    }
     QString dir() const { return m_dir.path(); }
 
     QString otherRuns(const QString &statements) override {
@@ -149,10 +158,14 @@ private:
 
 // A private PostgreSQL server (scripts/start-postgres.sh): a database of the test's own,
 // psql as the other program. The superuser, trusted on the server's socket, makes the
-// database; everything else runs as the designer role with its password.
+// database; everything else runs as the designer role with its password. As a clerk, the
+// editor logs in as a role with nothing but the usual grants on the table (no right on the
+// key's sequence), as a team's administrator gives them.
 class PostgresCatalogue : public SharedCatalogue {
 public:
-    explicit PostgresCatalogue(const QString &database = QStringLiteral("korvandel_shared"))
+    enum class Role { Owner, Clerk };
+    explicit PostgresCatalogue(const QString &database = QStringLiteral("korvandel_shared"),
+                               Role role = Role::Owner)
         : m_database(database) {
         db::AliasRegistry::closeAll();
         const QString user = qEnvironmentVariable("KORVANDEL_PG_USER");
@@ -169,6 +182,17 @@ public:
                            "SELECT setval(pg_get_serial_sequence('items', 'number'), %1);\n")
                 .arg(rows)
                 .replace(QLatin1String("%%"), QLatin1String("%")));
+        QString login = user;
+        QString password = qEnvironmentVariable("KORVANDEL_PG_PASSWORD");
+        if (role == Role::Clerk) {
+            login = QStringLiteral("clerk");
+            password = QStringLiteral("clerk-test");
+            psql(QStringLiteral("postgres"), QStringLiteral("postgres"),
+                 QStringLiteral("SELECT 'CREATE ROLE clerk LOGIN PASSWORD ''%1''' WHERE NOT "
+                                "EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'clerk')\\gexec\n")
+                     .arg(password));
+            otherRuns(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON Items TO clerk;"));
+        }
         const QString ini = m_dir.path() + QStringLiteral("/databases.ini");
         QSettings settings(ini, QSettings::IniFormat);
         settings.beginGroup(alias());
@@ -176,9 +200,8 @@ public:
         settings.setValue(QStringLiteral("Host"), qEnvironmentVariable("KORVANDEL_PG_HOST"));
         settings.setValue(QStringLiteral("Port"), qEnvironmentVariable("KORVANDEL_PG_PORT"));
         settings.setValue(QStringLiteral("Database"), m_database);
-        settings.setValue(QStringLiteral("User"), user);
-        settings.setValue(QStringLiteral("Password"),
-                          qEnvironmentVariable("KORVANDEL_PG_PASSWORD"));
+        settings.setValue(QStringLiteral("User"), login);
+        settings.setValue(QStringLiteral("Password"), password);
         settings.setValue(QStringLiteral("LockTimeout"), 0.2);
         settings.endGroup();
         settings.sync();
@@ -193,6 +216,18 @@ public:
     QString otherRuns(const QString &statements) override {
         return psql(qEnvironmentVariable("KORVANDEL_PG_USER"), m_database, statements);
     }
+    QString auditTrigger() const override {
+        return QStringLiteral(
+            "DROP TABLE IF EXISTS audit_log;\n"
+            "CREATE TABLE audit_log (id bigint GENERATED ALWAYS AS IDENTITY (START WITH 5000), "
+            "at timestamptz DEFAULT now());\n"
+            "CREATE OR REPLACE FUNCTION audit() RETURNS trigger LANGUAGE plpgsql "
+            "SECURITY DEFINER AS $$ BEGIN INSERT INTO audit_log DEFAULT VALUES; RETURN NULL; "
+            "END $$;\n"
+            "CREATE TRIGGER items_audit AFTER INSERT ON Items FOR EACH ROW "
+            "EXECUTE FUNCTION audit();\n");
+    }
+    QString database() const { return m_database; }
     bool locksRows() const override { return true; }
     bool otherTries(const QString &statements) override {
         QProcess psql;
@@ -254,5 +289,8 @@ inline std::unique_ptr<SharedCatalogue> SharedCatalogue::make(const QString &eng
         return std::make_unique<SqliteCatalogue>();
     if (engine == QLatin1String("PostgreSQL"))
         return std::make_unique<PostgresCatalogue>();
+    if (engine == QLatin1String("PostgreSQL clerk"))
+        return std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_shared"),
+                                                   PostgresCatalogue::Role::Clerk);
     qFatal("unknown engine %s", qPrintable(engine));
 }
