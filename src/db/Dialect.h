@@ -78,6 +78,20 @@ public:
     // bound "%...%" pattern, ignoring letter case.
     virtual QString caseBlindLike(const QString &column) const;
 
+    // --- literal, case-blind search ---
+    // A condition true when the column's text contains the text of one bound pattern made
+    // by containsPattern(): every character literal, letters compared by simple Unicode
+    // case folding, with the same results on every engine.
+    QString foldedContains(const QString &column) const;
+    // The bound pattern of foldedContains(): the text case-folded, with "%", "_" and the
+    // escape character (a backslash) escaped, between two "%".
+    static QString containsPattern(const QString &text);
+    // The column's text with simple Unicode case folding, as QString::toCaseFolded gives it
+    // (here LOWER(), as far as the engine's own folds).
+    virtual QString caseFolded(const QString &column) const;
+    // A backslash as a string literal of the engine.
+    virtual QString backslashLiteral() const { return QStringLiteral("'\\'"); }
+
     // --- transactions and locks ---
     // Starts a transaction that will write (taking the write lock at once where the
     // engine would otherwise upgrade it later and fail midway).

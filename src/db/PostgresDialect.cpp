@@ -24,6 +24,50 @@ QSqlQuery catalogueQuery(const QSqlDatabase &db, const QString &text, const QStr
     return query;
 }
 
+// Where the server's lower() under the ICU root collation differs from simple case
+// folding, found once from Qt's tables:
+// - letters that are lower case already but fold to another letter (the final sigma, the
+//   Greek symbol forms, the long s, the micro sign, Cherokee small letters): replaced after
+//   lower(), `from` by `to`;
+// - the capital I with dot, which simple folding keeps and lower() turns into "i" and a
+//   combining dot: set aside before lower() as a noncharacter and put back after it.
+// `gate` holds every character whose lower() may need these (the letters, the capitals that
+// lower() turns into them, the capital sigma that may end a word, the dotted I), so that
+// texts without any skip the costly translate().
+struct ServerFoldFixes {
+    QString from;
+    QString to;
+    QString gate;
+};
+
+constexpr char32_t capitalSigma = 0x3A3;
+constexpr char32_t dottedCapitalI = 0x130;
+constexpr char32_t setAside = 0xFDD0;
+
+QString character(char32_t code) {
+    return QString::fromUcs4(&code, 1);
+}
+
+const ServerFoldFixes &serverFoldFixes() {
+    static const ServerFoldFixes fixes = [] {
+        ServerFoldFixes result;
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c) {
+            if (QChar::toLower(c) == c && QChar::toCaseFolded(c) != c) {
+                result.from += character(c);
+                result.to += character(QChar::toCaseFolded(c));
+            }
+        }
+        result.gate = result.from + character(capitalSigma) + character(dottedCapitalI);
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c)
+            if (QChar::toLower(c) != c && result.from.contains(character(QChar::toLower(c))))
+                result.gate += character(c);
+        result.from += character(setAside);
+        result.to += character(dottedCapitalI);
+        return result;
+    }();
+    return fixes;
+}
+
 } // namespace
 
 bool PostgresDialect::tableExists(const QSqlDatabase &db, const QString &table) const {
@@ -75,6 +119,23 @@ QString PostgresDialect::continueNumberingStatement(const QString &table,
     return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
                           "COALESCE((SELECT MAX(%3) FROM %4), 0) + 1, false)")
         .arg(storedName(table), storedName(keyColumn), quoted(keyColumn), quoted(table));
+}
+
+QString PostgresDialect::caseFolded(const QString &column) const {
+    // ASCII text (most names) is folded fastest under the "C" collation, any other through
+    // ICU; the server's locale plays no part. The folded text compares byte by byte.
+    const ServerFoldFixes &fixes = serverFoldFixes();
+    const QString icuLower = QStringLiteral("lower(%1 COLLATE \"und-x-icu\")");
+    const QString setAsideDottedI =
+        QStringLiteral("translate(%1, '%2', '%3')")
+            .arg(column, character(dottedCapitalI), character(setAside));
+    const QString fixed = QStringLiteral("translate(%1, '%2', '%3')")
+                              .arg(icuLower.arg(setAsideDottedI), fixes.from, fixes.to);
+    return QStringLiteral("(CASE WHEN octet_length(%1) = length(%1) "
+                          "THEN lower(%1 COLLATE \"C\") COLLATE \"C\" "
+                          "WHEN %1 !~ '[%2]' THEN %3 COLLATE \"C\" "
+                          "ELSE %4 COLLATE \"C\" END)")
+        .arg(column, fixes.gate, icuLower.arg(column), fixed);
 }
 
 QString PostgresDialect::rowLockStatement(const QString &table, const QString &keyColumn) const {

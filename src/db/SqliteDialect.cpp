@@ -1,6 +1,7 @@
 #include "db/SqliteDialect.h"
 
 #include "db/DatabaseError.h"
+#include "db/SqliteCaseFold.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -114,6 +115,11 @@ QString SqliteDialect::caseBlindLike(const QString &column) const {
     return QStringLiteral("%1 LIKE (?)").arg(column);
 }
 
+QString SqliteDialect::caseFolded(const QString &column) const {
+    // The function every connection gets at the start of its session.
+    return QStringLiteral("casefold(%1)").arg(column);
+}
+
 QString SqliteDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
     return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(timeouts.lockMilliseconds);
 }
@@ -122,6 +128,7 @@ void SqliteDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &) c
     // Every acknowledged post reaches the disk before the editor says so. This setting
     // belongs to the connection; the file's journal mode stays as its owners keep it.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    registerCaseFold(db);
 }
 
 bool SqliteDialect::isBusy(const QSqlError &error) const {

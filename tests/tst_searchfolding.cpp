@@ -1,0 +1,173 @@
+// The search on every engine the machine offers: each text is found literally and letters
+// of any script are compared by simple Unicode case folding, so SQLite and PostgreSQL give
+// the rows that QString::toCaseFolded gives. PostgreSQL cases are skipped when no server
+// was started for the tests (scripts/start-postgres.sh).
+#include "data/EquipmentQuery.h"
+#include "data/EquipmentSchema.h"
+#include "db/DataSet.h"
+#include "db/Dialect.h"
+#include "support/SharedCatalogue.h"
+
+#include <QtTest>
+
+namespace {
+
+// Name and abbreviation of each stored item. Beside accents, Greek (with its final sigma)
+// and the capital sharp s: letters whose simple folding is another letter (the long s, the
+// micro sign, the Kelvin sign, Cherokee, a title-case digraph) and the dotted capital I,
+// which simple folding keeps.
+const char *const storedItems[][2] = {{"Ärmel-Schild", "ÄS"},
+                                      {"Épée de Lumière", "EPL"},
+                                      {"ΣΊΣΥΦΟΣ", "ΣΦ"},
+                                      {"Λίθος του σίσυφος", "ΛΘ"},
+                                      {"Große Straße", "GS"},
+                                      {"HAUPTSTRA\u1E9EE", "HS"},
+                                      {"\u0130stanbul Mortar", "IM"},
+                                      {"Me\u017F\u017Fer", "MS"},
+                                      {"\u00B5-Laser", "ML"},
+                                      {"\u13E3\u13B3\u13A9 Bow", "CB"},
+                                      {"5 \u212A Cooler", "KC"},
+                                      {"\u01C5emal Axe", "DA"},
+                                      {"KIRMIZI Lance", "KL"},
+                                      {"Back\\slash Blade", "B\\S"},
+                                      {"100% Armor", "100"},
+                                      {"Under_score Rack", "U_R"},
+                                      {"Autocannon/2", "AC/2"},
+                                      {"Gauss Rifle", "GR"},
+                                      {"Plain Sink", ""}};
+
+QString itemName(const char *const item[2]) {
+    return QString::fromUtf8(item[0]);
+}
+
+// The names of the items whose Name or Abbrev holds the text, by simple case folding.
+QStringList reference(const QString &text) {
+    const QString folded = text.toCaseFolded();
+    QStringList names;
+    for (const auto &item : storedItems)
+        if (itemName(item).toCaseFolded().contains(folded) ||
+            QString::fromUtf8(item[1]).toCaseFolded().contains(folded))
+            names << itemName(item);
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TestSearchFolding : public QObject {
+    Q_OBJECT
+    std::unique_ptr<SharedCatalogue> catalogue;
+    QString engine;
+
+    // A catalogue of the engine with the stored items, made when the engine changes.
+    void useEngine(const QString &name) {
+        if (engine == name)
+            return;
+        catalogue.reset();
+        engine = name;
+        if (name == QLatin1String("SQLite"))
+            catalogue = std::make_unique<SqliteCatalogue>();
+        else
+            catalogue = std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_search"));
+        catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
+        QSqlDatabase db = db::AliasRegistry::database(catalogue->alias());
+        db::AliasRegistry::runScript(db, data::equipmentSchemaSql(db::Dialect::of(db)));
+        int code = 0;
+        for (const auto &item : storedItems) {
+            QSqlQuery insert(db);
+            insert.prepare(
+                QStringLiteral("INSERT INTO Equipment (Code, Name, Abbrev) VALUES (?, ?, ?)"));
+            insert.addBindValue(QStringLiteral("F%1").arg(++code));
+            insert.addBindValue(itemName(item));
+            insert.addBindValue(QString::fromUtf8(item[1]));
+            QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+        }
+    }
+
+    QStringList searchNames(const QString &text) {
+        db::DataSet set;
+        data::configureEquipmentQuery(set, true);
+        set.setDatabaseName(catalogue->alias());
+        data::searchEquipment(set, text);
+        QStringList names;
+        const int name = set.fieldByName(QStringLiteral("Name"))->index();
+        for (int row = 0; row < set.recordCount(); ++row)
+            names << set.textAt(row, name);
+        names.sort();
+        return names;
+    }
+
+private slots:
+    void cleanupTestCase() { catalogue.reset(); }
+
+    void matchesSimpleCaseFolding_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expectedCount");
+        // Each text with the number of items the reference finds, which guards the
+        // reference itself.
+        const std::pair<const char *, int> texts[] = {{"ärmel", 1},
+                                                      {"ÉPÉE", 1},
+                                                      {"epee", 0},
+                                                      {"LUMIÈRE", 1},
+                                                      {"σίσυφος", 2},
+                                                      {"ΣΊΣΥΦΟΣ", 2},
+                                                      {"σίσυφοσ", 2},
+                                                      {"ΛΊΘΟΣ", 1},
+                                                      {"STRA\u1E9EE", 2},
+                                                      {"straße", 2},
+                                                      {"strasse", 0},
+                                                      {"\u0130STANBUL", 1},
+                                                      {"istanbul", 0},
+                                                      {"i\u0307stanbul", 0},
+                                                      {"MESSER", 1},
+                                                      {"\u039C-LASER", 1},
+                                                      {"\uABB3\uAB83\uAB79", 1},
+                                                      {"k cooler", 1},
+                                                      {"\u01C4EMAL", 1},
+                                                      {"\u01C6emal", 1},
+                                                      {"k\u0131rm\u0131z\u0131", 0},
+                                                      {"kirmizi", 1},
+                                                      {"%", 1},
+                                                      {"_", 1},
+                                                      {"\\", 1},
+                                                      {"Back\\slash", 1},
+                                                      {"100\\%", 0},
+                                                      {"100%", 1},
+                                                      {"a_k", 0},
+                                                      {"\\_", 0},
+                                                      {"b\\s", 1},
+                                                      {"GAUSS", 1},
+                                                      {"ac/2", 1}};
+        for (const QString &name : SharedCatalogue::engines())
+            for (const auto &[text, count] : texts)
+                QTest::addRow("%s: %s", qPrintable(name), text)
+                    << name << QString::fromUtf8(text) << count;
+    }
+    void matchesSimpleCaseFolding() {
+        QFETCH(QString, engine);
+        QFETCH(QString, text);
+        QFETCH(int, expectedCount);
+        useEngine(engine);
+        const QStringList expected = reference(text);
+        QCOMPARE(expected.size(), expectedCount);
+        QCOMPARE(searchNames(text), expected);
+    }
+
+    // The folding function belongs to the connection: one opened again (after the engine
+    // or the server dropped it) or anew has it as well.
+    void foldingOnEveryConnection() {
+        useEngine(QStringLiteral("SQLite"));
+        {
+            QSqlDatabase db = db::AliasRegistry::database(catalogue->alias());
+            db::AliasRegistry::reopen(db);
+        }
+        QCOMPARE(searchNames(QStringLiteral("ÄRMEL")), QStringList{"Ärmel-Schild"});
+        db::AliasRegistry::closeAll();
+        QCOMPARE(searchNames(QStringLiteral("σίσυφοσ")),
+                 (QStringList{"Λίθος του σίσυφος", "ΣΊΣΥΦΟΣ"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearchFolding)
+#include "tst_searchfolding.moc"
