@@ -154,6 +154,36 @@ private slots:
         QCOMPARE(searchNames(text), expected);
     }
 
+    // On SQLite the search's LIKE is a function of the connection: on ASCII text it must
+    // answer as the engine's own LIKE ... ESCAPE does, for any pattern.
+    void foldedLikeIsTheEnginesLike() {
+        useEngine(QStringLiteral("SQLite"));
+        const QStringList patterns{"",    "abc",   "a%c", "_b_",   "%",     "%%",    "%b%",
+                                   "a_",  "A%",    "%C",  "x%y%z", "a\\%c", "a\\_c", "\\a%",
+                                   "a\\", "%\\%%", "_",   "__%",   "%a%a%"};
+        const QStringList texts{"", "a", "abc", "ABC", "a%c", "a_c", "abbc", "xaybz", "aa", "b"};
+        QSqlQuery query(db::AliasRegistry::database(catalogue->alias()));
+        QVERIFY(query.prepare(
+            QStringLiteral("SELECT casefold_like(?, ?, '\\'), ? LIKE ? ESCAPE '\\'")));
+        for (const QString &pattern : patterns) {
+            for (const QString &text : texts) {
+                query.addBindValue(pattern);
+                query.addBindValue(text);
+                query.addBindValue(text);
+                query.addBindValue(pattern);
+                QVERIFY2(query.exec() && query.next(), qPrintable(query.lastError().text()));
+                QVERIFY2(query.value(0).toInt() == query.value(1).toInt(),
+                         qPrintable(QStringLiteral("'%1' LIKE '%2'").arg(text, pattern)));
+            }
+        }
+        // Beyond ASCII a letter of any case is one character for "_".
+        QVERIFY(query.exec(QStringLiteral("SELECT casefold_like('_RMEL%', 'ärmel', '\\'), "
+                                          "casefold_like('%_σ', 'ΣΊΣΥΦΟΣ', '\\')")) &&
+                query.next());
+        QCOMPARE(query.value(0).toInt(), 1);
+        QCOMPARE(query.value(1).toInt(), 1);
+    }
+
     // The folding function belongs to the connection: one opened again (after the engine
     // or the server dropped it) or anew has it as well.
     void foldingOnEveryConnection() {

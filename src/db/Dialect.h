@@ -82,7 +82,7 @@ public:
     // A condition true when the column's text contains the text of one bound pattern made
     // by containsPattern(): every character literal, letters compared by simple Unicode
     // case folding, with the same results on every engine.
-    QString foldedContains(const QString &column) const;
+    virtual QString foldedContains(const QString &column) const;
     // The bound pattern of foldedContains(): the text case-folded, with "%", "_" and the
     // escape character (a backslash) escaped, between two "%".
     static QString containsPattern(const QString &text);

@@ -1,7 +1,7 @@
 #include "db/SqliteDialect.h"
 
 #include "db/DatabaseError.h"
-#include "db/SqliteCaseFold.h"
+#include "db/SqliteFoldedLike.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -115,9 +115,9 @@ QString SqliteDialect::caseBlindLike(const QString &column) const {
     return QStringLiteral("%1 LIKE (?)").arg(column);
 }
 
-QString SqliteDialect::caseFolded(const QString &column) const {
-    // The function every connection gets at the start of its session.
-    return QStringLiteral("casefold(%1)").arg(column);
+QString SqliteDialect::foldedContains(const QString &column) const {
+    // LIKE ... ESCAPE as a function of every connection's session, folding every letter.
+    return QStringLiteral("casefold_like(?, %1, %2)").arg(column, backslashLiteral());
 }
 
 QString SqliteDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
@@ -128,7 +128,7 @@ void SqliteDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &) c
     // Every acknowledged post reaches the disk before the editor says so. This setting
     // belongs to the connection; the file's journal mode stays as its owners keep it.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
-    registerCaseFold(db);
+    registerFoldedLike(db);
 }
 
 bool SqliteDialect::isBusy(const QSqlError &error) const {

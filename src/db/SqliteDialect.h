@@ -23,7 +23,7 @@ public:
         return value ? QStringLiteral("1") : QStringLiteral("0");
     }
     QString caseBlindLike(const QString &column) const override;
-    QString caseFolded(const QString &column) const override;
+    QString foldedContains(const QString &column) const override;
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString rowLockStatement(const QString &, const QString &) const override { return {}; }
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
