@@ -4,6 +4,7 @@
 
 #include <QSqlDriver>
 #include <QString>
+#include <QStringDecoder>
 #include <QVariant>
 #include <sqlite3.h>
 #include <string_view>
@@ -85,10 +86,36 @@ bool matches(const std::vector<Pattern::Token> &pattern, const QList<uint> &text
     return p == pattern.size();
 }
 
+// Folds text of at most `capacity` UTF-16 units into `buffer`, returning its length; -1
+// when it does not fit or a letter's folding would change its length (none does today).
+qsizetype foldInto(QChar *buffer, qsizetype capacity, const char *text, int size) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (decoder.requiredSpace(size) > capacity)
+        return -1;
+    const qsizetype length = decoder.appendToBuffer(buffer, QByteArrayView(text, size)) - buffer;
+    for (qsizetype i = 0; i < length; ++i) {
+        const bool pair =
+            buffer[i].isHighSurrogate() && i + 1 < length && buffer[i + 1].isLowSurrogate();
+        const char32_t code =
+            pair ? QChar::surrogateToUcs4(buffer[i], buffer[i + 1]) : char32_t(buffer[i].unicode());
+        const char32_t folded = QChar::toCaseFolded(code);
+        if (QChar::requiresSurrogates(folded) != pair)
+            return -1;
+        if (pair) {
+            buffer[i] = QChar(QChar::highSurrogate(folded));
+            buffer[++i] = QChar(QChar::lowSurrogate(folded));
+        } else {
+            buffer[i] = QChar(folded);
+        }
+    }
+    return length;
+}
+
+// Most names are short: folded on the stack, ASCII byte by byte.
 bool containsFolded(const Pattern &pattern, const char *text, int size) {
-    // Most names are short and ASCII: folded byte by byte on the stack.
-    char ascii[256];
-    bool isAscii = size <= int(sizeof ascii);
+    constexpr int capacity = 256;
+    char ascii[capacity];
+    bool isAscii = size <= capacity;
     for (int i = 0; i < size && isAscii; ++i) {
         const char c = text[i];
         isAscii = static_cast<unsigned char>(c) < 0x80;
@@ -99,6 +126,10 @@ bool containsFolded(const Pattern &pattern, const char *text, int size) {
                    .find(std::string_view(pattern.needleUtf8.constData(),
                                           std::size_t(pattern.needleUtf8.size()))) !=
                std::string_view::npos;
+    QChar folded[capacity];
+    const qsizetype length = foldInto(folded, capacity, text, size);
+    if (length >= 0)
+        return QStringView(folded, length).contains(pattern.needle);
     return QString::fromUtf8(text, size).toCaseFolded().contains(pattern.needle);
 }
 
