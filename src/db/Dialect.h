@@ -75,7 +75,9 @@ public:
         return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     }
     // A condition matching the column (a plain name, as the program writes it) against one
-    // bound "%...%" pattern, ignoring letter case.
+    // bound "%...%" pattern with the engine's own LIKE, ignoring letter case as far as the
+    // engine does (ASCII letters on SQLite, the server's locale on PostgreSQL). The search
+    // uses foldedContains(); this is its benchmark's reference.
     virtual QString caseBlindLike(const QString &column) const;
 
     // --- literal, case-blind search ---

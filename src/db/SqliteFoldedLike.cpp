@@ -94,6 +94,12 @@ qsizetype foldInto(QChar *buffer, qsizetype capacity, const char *text, int size
         return -1;
     const qsizetype length = decoder.appendToBuffer(buffer, QByteArrayView(text, size)) - buffer;
     for (qsizetype i = 0; i < length; ++i) {
+        const char16_t unit = buffer[i].unicode();
+        if (unit < 0x80) { // the ASCII letters between the others
+            if (unit >= u'A' && unit <= u'Z')
+                buffer[i] = QChar(unit + (u'a' - u'A'));
+            continue;
+        }
         const bool pair =
             buffer[i].isHighSurrogate() && i + 1 < length && buffer[i + 1].isLowSurrogate();
         const char32_t code =
