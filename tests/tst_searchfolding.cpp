@@ -65,6 +65,27 @@ QStringList reference(const QString &engine, const QString &text) {
     return names;
 }
 
+// A server database whose own locale lowers "I" to a dotless "ı": the search must not
+// depend on it.
+const QString turkishServer = QStringLiteral("PostgreSQL, Turkish locale");
+
+void makeTurkishDatabase() {
+    QProcess psql;
+    psql.start(QStringLiteral("psql"),
+               {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-h"),
+                qEnvironmentVariable("KORVANDEL_PG_HOST"), QStringLiteral("-p"),
+                qEnvironmentVariable("KORVANDEL_PG_PORT"), QStringLiteral("-U"),
+                QStringLiteral("postgres"), QStringLiteral("-d"), QStringLiteral("postgres"),
+                QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS korvandel_search_tr"),
+                QStringLiteral("-c"),
+                QStringLiteral("CREATE DATABASE korvandel_search_tr OWNER %1 TEMPLATE template0 "
+                               "ENCODING 'UTF8' LOCALE_PROVIDER icu ICU_LOCALE 'tr-TR' "
+                               "LOCALE 'C.UTF-8'")
+                    .arg(qEnvironmentVariable("KORVANDEL_PG_USER"))});
+    QVERIFY(psql.waitForFinished(30000));
+    QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
+}
+
 } // namespace
 
 class TestSearchFolding : public QObject {
@@ -78,10 +99,14 @@ class TestSearchFolding : public QObject {
             return;
         catalogue.reset();
         engine = name;
-        if (name == QLatin1String("SQLite"))
+        if (name == QLatin1String("SQLite")) {
             catalogue = std::make_unique<SqliteCatalogue>();
-        else
+        } else if (name == turkishServer) {
+            makeTurkishDatabase();
+            catalogue = std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_search_tr"));
+        } else {
             catalogue = std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_search"));
+        }
         catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
         QSqlDatabase db = db::AliasRegistry::database(catalogue->alias());
         db::AliasRegistry::runScript(db, data::equipmentSchemaSql(db::Dialect::of(db)));
@@ -154,7 +179,10 @@ private slots:
                                                       {"b\\s", 1},
                                                       {"GAUSS", 1},
                                                       {"ac/2", 1}};
-        for (const QString &name : SharedCatalogue::engines())
+        QStringList engines = SharedCatalogue::engines();
+        if (engines.contains(QLatin1String("PostgreSQL")))
+            engines << turkishServer;
+        for (const QString &name : engines)
             for (const auto &[text, count] : texts)
                 QTest::addRow("%s: %s", qPrintable(name), text)
                     << name << QString::fromUtf8(text) << count;
