@@ -26,21 +26,22 @@ QSqlQuery catalogueQuery(const QSqlDatabase &db, const QString &text, const QStr
 
 // Where the server's lower() under the ICU root collation differs from simple case
 // folding, found once from Qt's tables:
-// - letters that are lower case already but fold to another letter (the final sigma, the
-//   Greek symbol forms, the long s, the micro sign, Cherokee small letters): replaced after
-//   lower(), `from` by `to`;
+// - letters that are lower case already but fold to another letter: the final sigma, which
+//   lower() also makes of a capital sigma at the end of a word, and rarer ones (the Greek
+//   symbol forms, the long s, the micro sign, Cherokee small letters). All are replaced
+//   after lower(), `from` by `to`;
 // - the capital I with dot, which simple folding keeps and lower() turns into "i" and a
 //   combining dot: set aside before lower() as a noncharacter and put back after it.
-// `gate` holds every character whose lower() may need these (the letters, the capitals that
-// lower() turns into them, the capital sigma that may end a word, the dotted I), so that
-// texts without any skip the costly translate().
+// `gate` holds every character whose lower() may need more than the final sigma replaced
+// (the rare letters, the capitals that lower() turns into them, the dotted I), so that most
+// texts skip translate(), which costs a scan of `from` for every character.
 struct ServerFoldFixes {
     QString from;
     QString to;
     QString gate;
 };
 
-constexpr char32_t capitalSigma = 0x3A3;
+constexpr char32_t finalSigma = 0x3C2;
 constexpr char32_t dottedCapitalI = 0x130;
 constexpr char32_t setAside = 0xFDD0;
 
@@ -57,9 +58,11 @@ const ServerFoldFixes &serverFoldFixes() {
                 result.to += character(QChar::toCaseFolded(c));
             }
         }
-        result.gate = result.from + character(capitalSigma) + character(dottedCapitalI);
+        QString rare = result.from;
+        rare.remove(character(finalSigma));
+        result.gate = rare + character(dottedCapitalI);
         for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c)
-            if (QChar::toLower(c) != c && result.from.contains(character(QChar::toLower(c))))
+            if (QChar::toLower(c) != c && rare.contains(character(QChar::toLower(c))))
                 result.gate += character(c);
         result.from += character(setAside);
         result.to += character(dottedCapitalI);
@@ -126,16 +129,19 @@ QString PostgresDialect::caseFolded(const QString &column) const {
     // ICU; the server's locale plays no part. The folded text compares byte by byte.
     const ServerFoldFixes &fixes = serverFoldFixes();
     const QString icuLower = QStringLiteral("lower(%1 COLLATE \"und-x-icu\")");
+    const QString sigmaFixed = QStringLiteral("replace(%1, '%2', '%3')")
+                                   .arg(icuLower.arg(column), character(finalSigma),
+                                        character(QChar::toCaseFolded(finalSigma)));
     const QString setAsideDottedI =
         QStringLiteral("translate(%1, '%2', '%3')")
             .arg(column, character(dottedCapitalI), character(setAside));
-    const QString fixed = QStringLiteral("translate(%1, '%2', '%3')")
-                              .arg(icuLower.arg(setAsideDottedI), fixes.from, fixes.to);
+    const QString allFixed = QStringLiteral("translate(%1, '%2', '%3')")
+                                 .arg(icuLower.arg(setAsideDottedI), fixes.from, fixes.to);
     return QStringLiteral("(CASE WHEN octet_length(%1) = length(%1) "
                           "THEN lower(%1 COLLATE \"C\") COLLATE \"C\" "
                           "WHEN %1 !~ '[%2]' THEN %3 COLLATE \"C\" "
                           "ELSE %4 COLLATE \"C\" END)")
-        .arg(column, fixes.gate, icuLower.arg(column), fixed);
+        .arg(column, fixes.gate, sigmaFixed, allFixed);
 }
 
 QString PostgresDialect::rowLockStatement(const QString &table, const QString &keyColumn) const {
