@@ -219,6 +219,12 @@ private slots:
                          qPrintable(QStringLiteral("'%1' LIKE '%2'").arg(text, pattern)));
             }
         }
+        // The escape character is taken as written, before the pattern is folded.
+        QVERIFY(query.exec(QStringLiteral("SELECT casefold_like('aX%', 'a%', 'X'), "
+                                          "casefold_like('aX%', 'AX', 'X')")) &&
+                query.next());
+        QCOMPARE(query.value(0).toInt(), 1);
+        QCOMPARE(query.value(1).toInt(), 0);
         // Beyond ASCII a letter of any case is one character for "_".
         QVERIFY(query.exec(QStringLiteral("SELECT casefold_like('_RMEL%', 'ärmel', '\\'), "
                                           "casefold_like('%_σ', 'ΣΊΣΥΦΟΣ', '\\')")) &&

@@ -89,7 +89,7 @@ public:
     // escape character (a backslash) escaped, between two "%".
     static QString containsPattern(const QString &text);
     // The column's text with simple Unicode case folding, as QString::toCaseFolded gives it
-    // (here LOWER(), as far as the engine's own folds).
+    // (this plain version: LOWER(), folding the letters the engine's LOWER() folds).
     virtual QString caseFolded(const QString &column) const;
     // A backslash as a string literal of the engine.
     virtual QString backslashLiteral() const { return QStringLiteral("'\\'"); }

@@ -34,19 +34,20 @@ struct Pattern {
 Pattern *parse(const QString &text, char32_t escape) {
     auto *pattern = new Pattern;
     auto &tokens = pattern->tokens;
-    const QList<uint> codes = text.toCaseFolded().toUcs4();
+    // The escape and the wildcards are found before folding, as the engine's LIKE does.
+    const QList<uint> codes = text.toUcs4();
     for (qsizetype i = 0; i < codes.size(); ++i) {
         const char32_t code = codes[i];
         if (code == escape) {
             pattern->matchesNothing = i + 1 == codes.size();
             if (!pattern->matchesNothing)
-                tokens.push_back({Pattern::Kind::Letter, codes[++i]});
+                tokens.push_back({Pattern::Kind::Letter, QChar::toCaseFolded(codes[++i])});
         } else if (code == U'%') {
             tokens.push_back({Pattern::Kind::Any, 0});
         } else if (code == U'_') {
             tokens.push_back({Pattern::Kind::One, 0});
         } else {
-            tokens.push_back({Pattern::Kind::Letter, code});
+            tokens.push_back({Pattern::Kind::Letter, QChar::toCaseFolded(code)});
         }
     }
     pattern->contains = tokens.size() >= 2 && tokens.front().kind == Pattern::Kind::Any &&
