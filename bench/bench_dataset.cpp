@@ -195,9 +195,16 @@ int main(int argc, char **argv) {
             keys.push_back(query.value(0).toLongLong());
         return keys.size();
     };
-    const QString likeWhere = QStringLiteral("WHERE %1 OR %2")
-                                  .arg(dialect.caseBlindLike(QStringLiteral("Name")),
-                                       dialect.caseBlindLike(QStringLiteral("Abbrev")));
+    auto whereBoth = [](const std::function<QString(const QString &)> &condition) {
+        return QStringLiteral("WHERE %1 OR %2")
+            .arg(condition(QStringLiteral("Name")), condition(QStringLiteral("Abbrev")));
+    };
+    // The engine's own case-blind LIKE (ASCII letters only on SQLite, the server's locale
+    // on PostgreSQL), as the search used it before it folded every letter.
+    const QString likeWhere =
+        whereBoth([&](const QString &column) { return dialect.caseBlindLike(column); });
+    const QString foldedWhere =
+        whereBoth([&](const QString &column) { return dialect.foldedContains(column); });
     bareKeys(QString(), QString()); // warm the page cache for both sides alike
 
     std::printf("Korvandel dataset benchmark, %d rows (%s)\n", rows, qPrintable(engine->where));
@@ -245,9 +252,18 @@ int main(int argc, char **argv) {
         matches = set.recordCount();
         set.fieldByName(QStringLiteral("Name"))->asString();
     });
-    const double bareSearchMs = timeMs([&] { bareKeys(likeWhere, QStringLiteral("%Gauss%")); });
-    std::printf("%-34s %12.2f %14.2f  (same LIKE query, bare; %d rows)\n", "Search matching 1 %",
-                searchMs, bareSearchMs, matches);
+    std::size_t likeMatches = 0;
+    std::size_t foldedMatches = 0;
+    const double bareSearchMs =
+        timeMs([&] { likeMatches = bareKeys(likeWhere, QStringLiteral("%Gauss%")); });
+    const double bareFoldedMs = timeMs([&] {
+        foldedMatches =
+            bareKeys(foldedWhere, db::Dialect::containsPattern(QStringLiteral("gAUSS")));
+    });
+    std::printf("%-34s %12.2f %14.2f  (engine's own LIKE, bare; %d rows, bare %zu)\n",
+                "Search matching 1 %", searchMs, bareSearchMs, matches, likeMatches);
+    std::printf("%-34s %12.2f %14.2f  (the same; %zu rows)\n", "Folded literal LIKE alone, bare",
+                bareFoldedMs, bareSearchMs, foldedMatches);
 
     data::searchEquipment(set, QString());
     set.moveBy(rows / 2);

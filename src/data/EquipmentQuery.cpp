@@ -43,9 +43,9 @@ void searchEquipment(db::DataSet &query, const QString &trimmedText) {
         const db::Dialect &dialect =
             db::Dialect::of(db::AliasRegistry::database(query.databaseName()));
         text << QStringLiteral("WHERE %1 OR %2")
-                    .arg(dialect.caseBlindLike(QStringLiteral("Name")),
-                         dialect.caseBlindLike(QStringLiteral("Abbrev")));
-        const QString pattern = QLatin1Char('%') + trimmedText + QLatin1Char('%');
+                    .arg(dialect.foldedContains(QStringLiteral("Name")),
+                         dialect.foldedContains(QStringLiteral("Abbrev")));
+        const QString pattern = db::Dialect::containsPattern(trimmedText);
         parameters << pattern << pattern;
     }
     query.requery(text, parameters);

@@ -23,9 +23,10 @@ QString trimSearchText(const QString &typed);
 
 // Opens the query again with its text rebuilt for the trimmed search text, closing the old
 // result (dropping a pending row) only once the new one could be read. A non-empty text narrows the
-// rows to those whose Name or Abbrev contains it; the text is bound as a parameter, never spliced
-// into the statement, so
-// "%" and "_" keep their pattern meaning and nothing typed can change stored data.
+// rows to those whose Name or Abbrev contains it, every character taken literally ("%", "_"
+// and "\" too) and letters of any script compared by simple Unicode case folding, with the
+// same rows on every engine. The text is bound as a parameter, never spliced into the
+// statement, so nothing typed can change stored data.
 void searchEquipment(db::DataSet &query, const QString &trimmedText);
 
 // Registers the Equipment schema as the alias's embedded default database.

@@ -78,6 +78,23 @@ QString Dialect::caseBlindLike(const QString &column) const {
     return QStringLiteral("LOWER(%1) LIKE LOWER(?)").arg(column);
 }
 
+QString Dialect::foldedContains(const QString &column) const {
+    return QStringLiteral("%1 LIKE ? ESCAPE %2").arg(caseFolded(column), backslashLiteral());
+}
+
+QString Dialect::containsPattern(const QString &text) {
+    QString pattern = text.toCaseFolded();
+    // The escape character first, so that the ones added below stay single.
+    for (const QLatin1String special :
+         {QLatin1String("\\"), QLatin1String("%"), QLatin1String("_")})
+        pattern.replace(special, QLatin1String("\\") + special);
+    return QLatin1Char('%') + pattern + QLatin1Char('%');
+}
+
+QString Dialect::caseFolded(const QString &column) const {
+    return QStringLiteral("LOWER(%1)").arg(column);
+}
+
 QString Dialect::rowLockStatement(const QString &, const QString &) const {
     return {};
 }

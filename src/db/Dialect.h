@@ -79,8 +79,24 @@ public:
     // empty when the driver's values are exact.
     virtual QString exactValue(const QString &) const { return {}; }
     // A condition matching the column (a plain name, as the program writes it) against one
-    // bound "%...%" pattern, ignoring letter case.
+    // bound "%...%" pattern with the engine's own LIKE, ignoring letter case as far as the
+    // engine does (ASCII letters on SQLite, the server's locale on PostgreSQL). The search
+    // uses foldedContains(); this is its benchmark's reference.
     virtual QString caseBlindLike(const QString &column) const;
+
+    // --- literal, case-blind search ---
+    // A condition true when the column's text contains the text of one bound pattern made
+    // by containsPattern(): every character literal, letters compared by simple Unicode
+    // case folding, with the same results on every engine.
+    virtual QString foldedContains(const QString &column) const;
+    // The bound pattern of foldedContains(): the text case-folded, with "%", "_" and the
+    // escape character (a backslash) escaped, between two "%".
+    static QString containsPattern(const QString &text);
+    // The column's text with simple Unicode case folding, as QString::toCaseFolded gives it
+    // (this plain version: LOWER(), folding the letters the engine's LOWER() folds).
+    virtual QString caseFolded(const QString &column) const;
+    // A backslash as a string literal of the engine.
+    virtual QString backslashLiteral() const { return QStringLiteral("'\\'"); }
 
     // --- transactions and locks ---
     // Starts a transaction that will write (taking the write lock at once where the

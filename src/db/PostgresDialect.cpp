@@ -25,6 +25,53 @@ QSqlQuery catalogueQuery(const QSqlDatabase &db, const QString &text, const QStr
     return query;
 }
 
+// Where the server's lower() under the ICU root collation differs from simple case
+// folding, found once from Qt's tables:
+// - letters that are lower case already but fold to another letter: the final sigma, which
+//   lower() also makes of a capital sigma at the end of a word, and rarer ones (the Greek
+//   symbol forms, the long s, the micro sign, Cherokee small letters). All are replaced
+//   after lower(), `from` by `to`;
+// - the capital I with dot, which simple folding keeps and lower() turns into "i" and a
+//   combining dot: set aside before lower() as a noncharacter and put back after it.
+// `gate` holds every character whose lower() may need more than the final sigma replaced
+// (the rare letters, the capitals that lower() turns into them, the dotted I), so that most
+// texts skip translate(), which costs a scan of `from` for every character.
+struct ServerFoldFixes {
+    QString from;
+    QString to;
+    QString gate;
+};
+
+constexpr char32_t finalSigma = 0x3C2;
+constexpr char32_t dottedCapitalI = 0x130;
+constexpr char32_t setAside = 0xFDD0;
+
+QString character(char32_t code) {
+    return QString::fromUcs4(&code, 1);
+}
+
+const ServerFoldFixes &serverFoldFixes() {
+    static const ServerFoldFixes fixes = [] {
+        ServerFoldFixes result;
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c) {
+            if (QChar::toLower(c) == c && QChar::toCaseFolded(c) != c) {
+                result.from += character(c);
+                result.to += character(QChar::toCaseFolded(c));
+            }
+        }
+        QString rare = result.from;
+        rare.remove(character(finalSigma));
+        result.gate = rare + character(dottedCapitalI);
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c)
+            if (QChar::toLower(c) != c && rare.contains(character(QChar::toLower(c))))
+                result.gate += character(c);
+        result.from += character(setAside);
+        result.to += character(dottedCapitalI);
+        return result;
+    }();
+    return fixes;
+}
+
 } // namespace
 
 bool PostgresDialect::tableExists(const QSqlDatabase &db, const QString &table) const {
@@ -76,6 +123,26 @@ QString PostgresDialect::continueNumberingStatement(const QString &table,
     return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
                           "COALESCE((SELECT MAX(%3) FROM %4), 0) + 1, false)")
         .arg(storedName(table), storedName(keyColumn), quoted(keyColumn), quoted(table));
+}
+
+QString PostgresDialect::caseFolded(const QString &column) const {
+    // ASCII text (most names) is folded fastest under the "C" collation, any other through
+    // ICU; the server's locale plays no part. The folded text compares byte by byte.
+    const ServerFoldFixes &fixes = serverFoldFixes();
+    const QString icuLower = QStringLiteral("lower(%1 COLLATE \"und-x-icu\")");
+    const QString sigmaFixed = QStringLiteral("replace(%1, '%2', '%3')")
+                                   .arg(icuLower.arg(column), character(finalSigma),
+                                        character(QChar::toCaseFolded(finalSigma)));
+    const QString setAsideDottedI =
+        QStringLiteral("translate(%1, '%2', '%3')")
+            .arg(column, character(dottedCapitalI), character(setAside));
+    const QString allFixed = QStringLiteral("translate(%1, '%2', '%3')")
+                                 .arg(icuLower.arg(setAsideDottedI), fixes.from, fixes.to);
+    return QStringLiteral("(CASE WHEN octet_length(%1) = length(%1) "
+                          "THEN lower(%1 COLLATE \"C\") COLLATE \"C\" "
+                          "WHEN %1 !~ '[%2]' THEN %3 COLLATE \"C\" "
+                          "ELSE %4 COLLATE \"C\" END)")
+        .arg(column, fixes.gate, sigmaFixed, allFixed);
 }
 
 QString PostgresDialect::rowLockStatement(const QString &table, const QString &keyColumn) const {

@@ -18,6 +18,8 @@ public:
     QString keyColumn(const QSqlDatabase &db, const QString &table) const override;
     QString continueNumberingStatement(const QString &table,
                                        const QString &keyColumn) const override;
+    QString caseFolded(const QString &column) const override;
+    QString backslashLiteral() const override { return QStringLiteral("E'\\\\'"); }
     QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;

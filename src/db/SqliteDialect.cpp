@@ -1,6 +1,7 @@
 #include "db/SqliteDialect.h"
 
 #include "db/DatabaseError.h"
+#include "db/SqliteFoldedLike.h"
 #include "db/Transaction.h"
 
 #include <QRegularExpression>
@@ -120,6 +121,11 @@ QString SqliteDialect::caseBlindLike(const QString &column) const {
     return QStringLiteral("%1 LIKE (?)").arg(column);
 }
 
+QString SqliteDialect::foldedContains(const QString &column) const {
+    // LIKE ... ESCAPE as a function of every connection's session, folding every letter.
+    return QStringLiteral("casefold_like(?, %1, %2)").arg(column, backslashLiteral());
+}
+
 QString SqliteDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
     return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(timeouts.lockMilliseconds);
 }
@@ -128,6 +134,7 @@ void SqliteDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &) c
     // Every acknowledged post reaches the disk before the editor says so. This setting
     // belongs to the connection; the file's journal mode stays as its owners keep it.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    registerFoldedLike(db);
 }
 
 bool SqliteDialect::isBusy(const QSqlError &error) const {

@@ -28,6 +28,7 @@ public:
         return QStringLiteral("CAST(%1 AS BLOB)").arg(column);
     }
     QString caseBlindLike(const QString &column) const override;
+    QString foldedContains(const QString &column) const override;
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString rowLockStatement(const QString &, const QString &) const override { return {}; }
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
