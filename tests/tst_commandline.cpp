@@ -20,7 +20,8 @@ void TestCommandLine::options_data() {
 
     const QStringList version{QStringLiteral("Korvandel 2.0 (v2\u00DF)\n")};
     const QStringList help{QStringLiteral("Usage: korvandel [options]\n"),
-                           QStringLiteral("-h, --help"), QStringLiteral("-v, --version")};
+                           QStringLiteral("-h, --help"), QStringLiteral("-v, --version"),
+                           QStringLiteral("--directory <folder>")};
     const QStringList unknown{QStringLiteral("korvandel: Unknown option 'bogus'."),
                               QStringLiteral("Try 'korvandel --help'")};
     const QStringList unexpected{
@@ -43,6 +44,9 @@ void TestCommandLine::options_data() {
         QTest::addRow("unknown option after --version, %s", where)
             << QStringList{QStringLiteral("--version"), QStringLiteral("--bogus")} << environment
             << 2 << QStringList{} << unknown;
+        QTest::addRow("--directory without its folder, %s", where)
+            << QStringList{QStringLiteral("--directory")} << environment << 2 << QStringList{}
+            << QStringList{QStringLiteral("korvandel: Missing value after '--directory'.")};
         QTest::addRow("an argument, %s", where) << QStringList{QStringLiteral("catalogue.sqlite")}
                                                 << environment << 2 << QStringList{} << unexpected;
     }
