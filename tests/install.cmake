@@ -10,3 +10,5 @@ endforeach()
 korvandel_add_test(NAME tst_commandline SOURCES tst_commandline.cpp LABELS install)
 target_compile_definitions(tst_commandline PRIVATE KORVANDEL_BINARY="$<TARGET_FILE:korvandel>")
 add_dependencies(tst_commandline korvandel)
+
+korvandel_add_test(NAME tst_firststart SOURCES tst_firststart.cpp LIBS korvandel_app LABELS install)

@@ -1,4 +1,7 @@
 #include "app/Main.h"
+#include "app/DemoOffer.h"
+#include "app/DisplayCheck.h"
+#include "app/WorkingFolder.h"
 #include "controls/ErrorReport.h"
 #include "controls/Fonts.h"
 #include "data/EquipmentQuery.h"
@@ -8,9 +11,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -34,30 +38,30 @@ public:
     }
 };
 
-bool haveDisplay(int argc, char *argv[]) {
-    if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM"))
-        return true;
-    // Qt's own option that names the platform, for example "-platform offscreen".
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return true;
-    }
-    return false;
-}
-
+// The arguments, without Qt's option that names the platform (-platform NAME), which the
+// editor's own command line does not know.
 QStringList argumentList(int argc, char *argv[]) {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (i > 0 &&
+            (argument == QLatin1String("-platform") || argument == QLatin1String("--platform"))) {
+            ++i;
+            continue;
+        }
+        arguments << argument;
+    }
     return arguments;
 }
 
 // The exit code of a command line that needs no window, or a wrong one: help and version
 // go to standard output (exit code 0), a mistake to standard error (exit code 2). Nothing
-// when the editor is to start. The editor itself takes no arguments.
+// when the editor is to start; then folder is the working folder that --directory asks for
+// (empty without it). The editor itself takes no arguments.
 enum class CommandLineError { Report, Ignore };
 
-std::optional<int> handleCommandLine(const QStringList &arguments, CommandLineError onError) {
+std::optional<int> handleCommandLine(const QStringList &arguments, CommandLineError onError,
+                                     QString *folder = nullptr) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The equipment catalogue editor of Vantrel.\n"
@@ -68,8 +72,14 @@ std::optional<int> handleCommandLine(const QStringList &arguments, CommandLineEr
                                   QStringLiteral("Displays this help."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays the version."));
+    const QCommandLineOption directory(
+        QStringLiteral("directory"),
+        QStringLiteral("Works in <folder>, which is made when missing (the menu entry\n"
+                       "starts the editor in ~/Vantrel/Editor)."),
+        QStringLiteral("folder"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(directory);
     QString error;
     if (!parser.parse(arguments))
         error = parser.errorText();
@@ -95,6 +105,8 @@ std::optional<int> handleCommandLine(const QStringList &arguments, CommandLineEr
                     qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
+    if (folder)
+        *folder = parser.value(directory);
     return std::nullopt;
 }
 
@@ -106,26 +118,35 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Korvandel"));
     QCoreApplication::setApplicationVersion(
         QStringLiteral(KORVANDEL_VERSION " (%1)").arg(platform::versionText()));
-    // Help and version need no display. Qt's own options (such as -platform) are known only
-    // to the application object, which takes them out of the arguments: a mistake is
-    // reported once that object has had its say, or at once when there is no display.
-    const bool display = haveDisplay(argc, argv);
-    if (const auto exitCode =
-            handleCommandLine(argumentList(argc, argv),
-                              display ? CommandLineError::Ignore : CommandLineError::Report))
+    // Help and version need no display, nor a look for one. Qt's own options (such as
+    // -platform) are known only to the application object, which takes them out of the
+    // arguments: a mistake is reported once that object has had its say, or at once when
+    // there is no display to make one.
+    const QStringList arguments = argumentList(argc, argv);
+    if (const auto exitCode = handleCommandLine(arguments, CommandLineError::Ignore))
         return *exitCode;
-    if (!display) {
-        std::fputs("korvandel: no display to open its window on (neither DISPLAY nor "
-                   "WAYLAND_DISPLAY is set).\n"
-                   "Start it inside a desktop session, or under a virtual X server:\n"
-                   "    xvfb-run -a -s \"-screen 0 1280x1024x24\" korvandel\n",
-                   stderr);
+    if (const QString problem = app::unreachableDisplay(app::requestedPlatform(argc, argv));
+        !problem.isEmpty()) {
+        if (const auto exitCode = handleCommandLine(arguments, CommandLineError::Report))
+            return *exitCode;
+        std::fprintf(stderr,
+                     "korvandel: %s; start it inside a desktop session, or under a virtual X "
+                     "server: xvfb-run -a korvandel\n",
+                     qPrintable(problem));
         return 2;
     }
     KorvandelApplication application(argc, argv);
+    QString folder;
     if (const auto exitCode =
-            handleCommandLine(QCoreApplication::arguments(), CommandLineError::Report))
+            handleCommandLine(QCoreApplication::arguments(), CommandLineError::Report, &folder))
         return *exitCode;
+    // Every window, dialogs and message boxes included, shows the program's icon.
+    QIcon icon;
+    for (const QFileInfo &size : QDir(QStringLiteral(":/icon")).entryInfoList())
+        icon.addFile(size.filePath() + QStringLiteral("/apps/korvandel.png"));
+    QApplication::setWindowIcon(icon);
+    if (!folder.isEmpty() && !app::enterWorkingFolder(folder))
+        return 1;
     controls::installFontSubstitutes();
     // The printing subsystem's single page store exists before any window.
     report::CreateQRPrinter(&application);
@@ -136,5 +157,7 @@ int main(int argc, char *argv[]) {
     auto *window = new app::TfrmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    // The first start on an empty catalogue offers the demo catalogue, once.
+    app::DemoOffer().offer(window->sqlEquipment, window);
     return application.exec();
 }
