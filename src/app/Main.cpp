@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "app/PleaseWait.h"
 #include "app/ScreenCursor.h"
+#include "controls/Confirm.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/ErrorReport.h"
@@ -34,15 +35,6 @@ namespace app {
 QPointer<TfrmMain> frmMain;
 
 namespace {
-
-const QStringList navigatorHints = {
-    QStringLiteral("Beggining of file"), QStringLiteral("Jump backward"),
-    QStringLiteral("Previous record"),   QStringLiteral("Next record"),
-    QStringLiteral("Jump forward"),      QStringLiteral("End of file"),
-    QStringLiteral("New record"),        QStringLiteral("Delete record"),
-    QStringLiteral("Edit record"),       QStringLiteral("Post changes"),
-    QStringLiteral("Cancel changes"),    QStringLiteral("Refresh file"),
-    QStringLiteral("Set Bookmark"),      QStringLiteral("Goto Bookmark")};
 
 struct NavigatorPlace {
     controls::TDBNavigatorSpec *TfrmMain::*member;
@@ -107,6 +99,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
     setFont(windowFont());
 
     data::configureEquipmentQuery(sqlEquipment, true);
+    sqlEquipment.setRefusedEditQuestion(
+        [this](const QString &refusal) { return controls::askRefusedEdit(refusal, this); });
     srcEquipmernt.setDataSet(&sqlEquipment);
     srcEquipmernt.setAutoEdit(false);
 
@@ -234,7 +228,7 @@ void TfrmMain::buildTopStrip() {
         navigator->setVisibleButtons(place.buttons);
         navigator->setBounds(place.left, 4, place.width, 25);
         navigator->setJump(place.jump);
-        navigator->setHints(navigatorHints);
+        navigator->setHints(TDBNavigatorSpec::initialHints());
         navigator->setDataSource(&srcEquipmernt);
         this->*place.member = navigator;
     }
@@ -466,6 +460,11 @@ void TfrmMain::About1Click() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event) {
+    // Values a refused Post left in the row are never dropped unasked.
+    if (!controls::guarded([this] { sqlEquipment.settleRefusedEdit(); }, this)) {
+        event->ignore();
+        return;
+    }
     sqlEquipment.close();
     QMainWindow::closeEvent(event);
 }

@@ -24,14 +24,22 @@ namespace controls {
 
 namespace {
 
-const char *const glyphNames[navButtonCount] = {"FIRST",  "RW",      "PRIOR",  "NEXT", "FF",
-                                                "LAST",   "INSERT",  "DELETE", "EDIT", "POST",
-                                                "CANCEL", "REFRESH", "MARK",   "GOTO"};
-
-const char *const initialHints[navButtonCount] = {
-    "Beggining of file", "Jump backward", "Previous record", "Next record",  "Jump forward",
-    "End of file",       "New record",    "Delete record",   "Edit record",  "Post changes",
-    "Cancel changes",    "Refresh file",  "Set Bookmark",    "Goto Bookmark"};
+// What each button is, in button order: its glyph resource, the line a new navigator's
+// Hints list holds for it, and the built-in hint shown where that line is empty.
+struct ButtonText {
+    const char *glyph;
+    const char *initialHint;
+    const char *defaultHint;
+};
+const ButtonText buttonTexts[navButtonCount] = {
+    {"FIRST", "Beggining of file", "First record"}, {"RW", "Jump backward", "Jump backward"},
+    {"PRIOR", "Previous record", "Prior record"},   {"NEXT", "Next record", "Next record"},
+    {"FF", "Jump forward", "Jump forward"},         {"LAST", "End of file", "Last record"},
+    {"INSERT", "New record", "Insert record"},      {"DELETE", "Delete record", "Delete record"},
+    {"EDIT", "Edit record", "Edit record"},         {"POST", "Post changes", "Post edit"},
+    {"CANCEL", "Cancel changes", "Cancel edit"},    {"REFRESH", "Refresh file", "Refresh data"},
+    {"MARK", "Set Bookmark", "Set bookmark"},       {"GOTO", "Goto Bookmark", "Go to bookmark"},
+};
 
 // One image of a two-image glyph bitmap, with the colour of its bottom-left pixel made
 // transparent.
@@ -168,8 +176,7 @@ TDBNavigatorSpec::TDBNavigatorSpec(QWidget *parent) : QWidget(parent), NavLink(t
     initNavGlyphs();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setFocusPolicy(Qt::NoFocus);
-    for (const char *line : initialHints)
-        m_hints << QString::fromLatin1(line);
+    m_hints = initialHints();
     InitButtons();
     setBounds(0, 0, 241, 25);
 }
@@ -185,7 +192,8 @@ void TDBNavigatorSpec::InitButtons() {
         button->setVisible(m_visibleButtons.contains(kind));
         button->setEnabled(true);
         button->setGeometry(20 * i, 0, 20, 18);
-        const QImage bitmap(QStringLiteral(":/nav/DBX_%1").arg(QLatin1String(glyphNames[i])));
+        const QImage bitmap(
+            QStringLiteral(":/nav/DBX_%1").arg(QLatin1String(buttonTexts[i].glyph)));
         button->setGlyph(glyphImage(bitmap, 0), glyphImage(bitmap, 1));
         connect(button, &QAbstractButton::clicked, this, [this, kind] { ButtonClicked(kind); });
         ButtonRow[i] = button;
@@ -196,11 +204,14 @@ void TDBNavigatorSpec::InitButtons() {
 }
 
 QString TDBNavigatorSpec::defaultHint(TNavigateBtn button) {
-    static const char *const hints[navButtonCount] = {
-        "First record", "Jump backward", "Prior record",  "Next record",   "Jump forward",
-        "Last record",  "Insert record", "Delete record", "Edit record",   "Post edit",
-        "Cancel edit",  "Refresh data",  "Set bookmark",  "Go to bookmark"};
-    return QString::fromLatin1(hints[button]);
+    return QString::fromLatin1(buttonTexts[button].defaultHint);
+}
+
+QStringList TDBNavigatorSpec::initialHints() {
+    QStringList lines;
+    for (const ButtonText &text : buttonTexts)
+        lines << QString::fromLatin1(text.initialHint);
+    return lines;
 }
 
 void TDBNavigatorSpec::ApplyHints() {

@@ -167,6 +167,8 @@ public:
     void BtnClick(TNavigateBtn Index);
     // Built-in hint of a button, used where the Hints line is empty or missing.
     static QString defaultHint(TNavigateBtn button);
+    // The fourteen lines a new navigator's Hints list holds, in button order.
+    static QStringList initialHints();
 
     void RefreshAll();
     void RefreshDataButtons();
