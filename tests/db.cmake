@@ -2,6 +2,7 @@ korvandel_add_test(NAME tst_dataset SOURCES tst_dataset.cpp LIBS korvandel_db LA
 korvandel_add_test(NAME tst_field SOURCES tst_field.cpp LIBS korvandel_db LABELS db)
 korvandel_add_test(NAME tst_aliasregistry SOURCES tst_aliasregistry.cpp LIBS korvandel_db LABELS db)
 korvandel_add_test(NAME tst_sharedcatalogue SOURCES tst_sharedcatalogue.cpp LIBS korvandel_db LABELS db)
+korvandel_add_test(NAME tst_transaction SOURCES tst_transaction.cpp LIBS korvandel_db LABELS db)
 korvandel_add_test(NAME tst_cataloguefile SOURCES tst_cataloguefile.cpp LIBS korvandel_data Qt6::Widgets LABELS db)
 korvandel_add_test(NAME tst_gridread SOURCES tst_gridread.cpp LIBS korvandel_controls LABELS db)
 korvandel_add_test(NAME tst_postgres SOURCES tst_postgres.cpp LIBS korvandel_data LABELS db)
