@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace db {
 
 struct StoredRow;
+class ChangeRecorder;
 
 // One table (or the rows of it that a condition selects) as its engine holds it, reached by
 // a single integer key: its columns, its ordered keys, and the stored values of rows by key.
@@ -31,6 +33,8 @@ public:
         // Columns that say which item a row describes (a code): a stored row whose value
         // there changed under the user is another item, not the row they edited.
         QStringList identityFields;
+        // Records every row written, inside the write's transaction; none: nothing recorded.
+        std::shared_ptr<const ChangeRecorder> recorder;
     };
     // Reads the table's columns. Throws DatabaseError.
     explicit KeyedTable(Source source);
