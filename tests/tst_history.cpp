@@ -6,7 +6,11 @@
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
 #include "db/Dialect.h"
+#include "dialogs/HistoryDialog.h"
 #include "support/SharedCatalogue.h"
+
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include <QtTest>
 
@@ -246,6 +250,50 @@ private slots:
         QCOMPARE(changeText(c.history()[0]), QStringLiteral("changed HeatToUser:5>6"));
     }
 
+    // The view names columns by the editor's captions and restores the chosen column's old
+    // value into the row.
+    void viewRestoresColumn_data() { engines_data(); }
+    void viewRestoresColumn() {
+        QFETCH(QString, engine);
+        Catalogue c(engine);
+        c.set(QStringLiteral("HeatToUser"), 7);
+        c.set(QStringLiteral("Name"), QStringLiteral("Gauss II"));
+        dialogs::THistoryDialog view(c.query);
+        QCOMPARE(view.changes()->topLevelItemCount(), c.server() ? 3 : 2);
+        QCOMPARE(view.changes()->topLevelItem(0)->text(2), QStringLiteral("changed: Name"));
+        view.changes()->setCurrentItem(view.changes()->topLevelItem(1));
+        QTreeWidgetItem *heat = view.columns()->topLevelItem(0);
+        QCOMPARE(heat->text(0), QStringLiteral("To User: Heat"));
+        QCOMPARE(heat->text(1) + QLatin1Char('>') + heat->text(2), QStringLiteral("5>7"));
+        view.columns()->setCurrentItem(heat);
+        view.restoreColumnButton()->click();
+        QCOMPARE(c.query.fieldByName(QStringLiteral("HeatToUser"))->value().toInt(), 5);
+        QCOMPARE(c.query.fieldByName(QStringLiteral("Name"))->asString(),
+                 QStringLiteral("Gauss II"));
+        QCOMPARE(view.changes()->topLevelItem(0)->text(2),
+                 QStringLiteral("changed: To User: Heat"));
+    }
+
+    // Undo takes back the own last Post, Delete or insert, each through the dataset.
+    void undo_data() { engines_data(); }
+    void undo() {
+        QFETCH(QString, engine);
+        Catalogue c(engine);
+        const qint64 key = c.key();
+        c.set(QStringLiteral("HeatToUser"), 8);
+        dialogs::undoLastChange(c.query, nullptr);
+        QCOMPARE(c.query.fieldByName(QStringLiteral("HeatToUser"))->value().toInt(), 5);
+        c.query.deleteRecord();
+        const int rows = c.query.recordCount();
+        dialogs::undoLastChange(c.query, nullptr);
+        QCOMPARE(c.query.recordCount(), rows + 1);
+        QCOMPARE(c.key(), key);
+        QCOMPARE(c.query.fieldByName(QStringLiteral("Name"))->asString(),
+                 QStringLiteral("Gauss rifle"));
+        dialogs::undoLastChange(c.query, nullptr); // the restore was an insert
+        QCOMPARE(c.query.recordCount(), rows);
+    }
+
     void prune_data() { engines_data(); }
     void prune() {
         QFETCH(QString, engine);
@@ -259,5 +307,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHistory)
+QTEST_MAIN(TestHistory)
 #include "tst_history.moc"

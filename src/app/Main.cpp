@@ -11,6 +11,7 @@
 #include "data/EquipmentColumns.h"
 #include "data/EquipmentQuery.h"
 #include "dialogs/About.h"
+#include "dialogs/HistoryDialog.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/Title.h"
 #include "platform/AudioDirectory.h"
@@ -152,6 +153,7 @@ void TfrmMain::buildMenu() {
     files->addSeparator();
     Quit1 = files->addAction(QStringLiteral("&Exit"));
     setHint(Quit1, QStringLiteral("Exit the program"));
+    dialogs::addHistoryMenu(MainMenu1, sqlEquipment);
     QMenu *help = MainMenu1->addMenu(QStringLiteral("Help"));
     Systeminfo1 = help->addAction(QStringLiteral("&System info"));
     setHint(Systeminfo1, QStringLiteral("General info about your PC"));
