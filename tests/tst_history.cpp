@@ -1,6 +1,8 @@
 // The history of the Equipment table on both engines: what the editor's writes record, what
 // other programs' writes record, restores of a column, a row and a deleted row, undo, and
 // writes that fail.
+#include "CatalogueTable.h"
+#include "HistoryCommands.h"
 #include "data/EquipmentHistory.h"
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
@@ -9,6 +11,7 @@
 #include "dialogs/HistoryDialog.h"
 #include "support/SharedCatalogue.h"
 
+#include <QBuffer>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -292,6 +295,47 @@ private slots:
                  QStringLiteral("Gauss rifle"));
         dialogs::undoLastChange(c.query, nullptr); // the restore was an insert
         QCOMPARE(c.query.recordCount(), rows);
+    }
+
+    // The tool prints one CSV record per changed column, oldest first, for one item or all.
+    void toolPrintsHistory_data() { engines_data(); }
+    void toolPrintsHistory() {
+        QFETCH(QString, engine);
+        Catalogue c(engine);
+        c.set(QStringLiteral("Name"), QStringLiteral("Gauss, \"II\""));
+        c.query.next();
+        c.set(QStringLiteral("HeatToUser"), 4);
+        QBuffer all;
+        all.open(QIODevice::WriteOnly);
+        QCOMPARE(catalogue::writeHistory(c.shared->alias(), QString(), all), c.server() ? 4 : 2);
+        QBuffer one;
+        one.open(QIODevice::WriteOnly);
+        QCOMPARE(catalogue::writeHistory(c.shared->alias(), QStringLiteral("GR1"), one),
+                 c.server() ? 2 : 1);
+        const QList<QByteArray> lines = one.data().trimmed().split('\n');
+        QCOMPARE(lines.front().trimmed(), QByteArray("When,Who,Change,Number,Code,Column,Old,New"));
+        QVERIFY2(lines.back().trimmed().endsWith(
+                     ",changed,1,GR1,Name,Gauss rifle,\"Gauss, \"\"II\"\"\""),
+                 lines.back().constData());
+    }
+
+    // Only a date is taken as the limit of a prune; anything else removes nothing.
+    void pruneRefusesWhatIsNoDate_data() {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("month 13") << QStringLiteral("2026-13-01");
+        QTest::newRow("word") << QStringLiteral("tomorrow");
+        QTest::newRow("statement") << QStringLiteral("9999-01-01' OR 1=1");
+        QTest::newRow("empty") << QString();
+    }
+    void pruneRefusesWhatIsNoDate() {
+        QFETCH(QString, before);
+        Catalogue c(QStringLiteral("SQLite"));
+        c.set(QStringLiteral("HeatToUser"), 6);
+        QVERIFY_THROWS_EXCEPTION(catalogue::CatalogueError,
+                                 catalogue::pruneHistory(c.shared->alias(), before));
+        QCOMPARE(c.historyRows(), 1);
+        QVERIFY(catalogue::pruneHistory(c.shared->alias(), QStringLiteral("9999-01-01"))
+                    .startsWith(QLatin1String("Removed 1 changes")));
     }
 
     void prune_data() { engines_data(); }
