@@ -277,6 +277,30 @@ private slots:
                  QStringLiteral("changed: To User: Heat"));
     }
 
+    // A long history opens with its newest changes; older ones are read on request.
+    void viewReadsLongHistoryInPages() {
+        Catalogue c(QStringLiteral("SQLite"));
+        const int changes = dialogs::THistoryDialog::pageSize + 20;
+        c.shared->otherRuns(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < %1) INSERT INTO EquipmentHistory (ChangedAt, ChangedBy, "
+                           "Kind, RowKey, Code, Changes) SELECT '2026-01-01', 'x@y', 'update', "
+                           "%2, 'GR1', '{\"HeatToUser\":[' || i || ',' || (i + 1) || ']}' "
+                           "FROM n;\n")
+                .arg(changes)
+                .arg(c.key()));
+        dialogs::THistoryDialog view(c.query);
+        QCOMPARE(view.changes()->topLevelItemCount(), dialogs::THistoryDialog::pageSize);
+        QVERIFY(view.olderButton()->isEnabled());
+        view.olderButton()->click();
+        QCOMPARE(view.changes()->topLevelItemCount(), changes);
+        QVERIFY(!view.olderButton()->isEnabled());
+        // The row as before the oldest change: every newer change taken back.
+        view.changes()->setCurrentItem(view.changes()->topLevelItem(changes - 1));
+        view.restoreRowButton()->click();
+        QCOMPARE(c.query.fieldByName(QStringLiteral("HeatToUser"))->value().toInt(), 1);
+    }
+
     // Undo takes back the own last Post, Delete or insert, each through the dataset.
     void undo_data() { engines_data(); }
     void undo() {

@@ -40,9 +40,9 @@ QString tableSql(const db::Dialect &dialect, const QString &ifNotExists) {
                           "    Code VARCHAR(8),\n"
                           "    Changes TEXT NOT NULL\n"
                           ");\n"
-                          // One row's history in time order, and an item's by its code.
-                          "CREATE INDEX %1EquipmentHistory_Row ON EquipmentHistory (RowKey, Id);\n"
-                          "CREATE INDEX %1EquipmentHistory_Code ON EquipmentHistory (Code, Id);\n")
+                          // One row's history in time order; every further index would
+                          // be written by every Post.
+                          "CREATE INDEX %1EquipmentHistory_Row ON EquipmentHistory (RowKey, Id);\n")
         .arg(ifNotExists, dialect.identityKeyType());
 }
 
@@ -179,6 +179,18 @@ public:
     }
 };
 
+// A column's name as the editor writes it: a server stores the names in lower case.
+QString columnName(const QString &stored) {
+    static const QHash<QString, QString> names = [] {
+        QHash<QString, QString> byLowerCase;
+        for (const EquipmentColumn &column : equipmentColumns())
+            byLowerCase.insert(QString::fromLatin1(column.name).toLower(),
+                               QString::fromLatin1(column.name));
+        return byLowerCase;
+    }();
+    return names.value(stored.toLower(), stored);
+}
+
 const QString selectList =
     QStringLiteral("SELECT Id, ChangedAt, ChangedBy, Kind, RowKey, Code, Changes "
                    "FROM EquipmentHistory h ");
@@ -202,11 +214,9 @@ std::vector<HistoryEntry> readEntries(QSqlDatabase &db, const QString &text,
         const QJsonObject changes =
             QJsonDocument::fromJson(query.value(6).toString().toUtf8()).object();
         for (auto it = changes.begin(); it != changes.end(); ++it) {
-            // A server stores the names in lower case: the editor's spelling is the table's.
-            const EquipmentColumn *column = findEquipmentColumn(it.key());
             const QJsonArray values = it.value().toArray();
-            entry.changes.push_back({column ? QString::fromLatin1(column->name) : it.key(),
-                                     valueOf(values.at(0)), valueOf(values.at(1))});
+            entry.changes.push_back(
+                {columnName(it.key()), valueOf(values.at(0)), valueOf(values.at(1))});
         }
         entries.push_back(std::move(entry));
     }
@@ -263,8 +273,17 @@ const ColumnChange *HistoryEntry::change(const QString &column) const {
     return nullptr;
 }
 
-std::vector<HistoryEntry> rowHistory(QSqlDatabase &db, qint64 key) {
-    return readEntries(db, QStringLiteral("WHERE RowKey = ? ORDER BY Id DESC"), {key});
+std::vector<HistoryEntry> rowHistory(QSqlDatabase &db, qint64 key, int limit, qint64 olderThan) {
+    QString text = QStringLiteral("WHERE RowKey = ? ");
+    QVariantList bound{key};
+    if (olderThan > 0) {
+        text += QStringLiteral("AND Id < ? ");
+        bound << olderThan;
+    }
+    text += QStringLiteral("ORDER BY Id DESC");
+    if (limit > 0)
+        text += QStringLiteral(" LIMIT %1").arg(limit);
+    return readEntries(db, text, bound);
 }
 
 std::vector<HistoryEntry> catalogueHistory(QSqlDatabase &db, const QString &code) {

@@ -57,8 +57,10 @@ struct HistoryEntry {
     const ColumnChange *change(const QString &column) const;
 };
 
-// The changes of one row, newest first. Throws DatabaseError.
-std::vector<HistoryEntry> rowHistory(QSqlDatabase &db, qint64 key);
+// The changes of one row, newest first: all, or at most `limit` older than the change
+// `olderThan` (0: from the newest). Throws DatabaseError.
+std::vector<HistoryEntry> rowHistory(QSqlDatabase &db, qint64 key, int limit = 0,
+                                     qint64 olderThan = 0);
 // Every change (of the items with this code, when one is given), oldest first.
 std::vector<HistoryEntry> catalogueHistory(QSqlDatabase &db, const QString &code = QString());
 // The deletes of rows that are not back in the table, newest first.

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,13 +29,21 @@ QSqlDatabase databaseOf(const db::DataSet &dataSet) {
 
 // The label the editor shows for a column, else its name.
 QString caption(const QString &column) {
-    const data::EquipmentColumn *known = data::findEquipmentColumn(column);
-    if (!known || !*known->caption)
-        return column;
-    const QString text = QString::fromUtf8(known->caption);
-    const QString group = QString::fromUtf8(known->group).section(QLatin1Char('/'), -1);
-    // "Heat" appears under "To User" and "To Target": the group tells them apart.
-    return group.isEmpty() || group == text ? text : group + QStringLiteral(": ") + text;
+    static QHash<QString, QString> captions;
+    const auto known = captions.constFind(column);
+    if (known != captions.cend())
+        return *known;
+    QString text = column;
+    if (const data::EquipmentColumn *found = data::findEquipmentColumn(column);
+        found && *found->caption) {
+        text = QString::fromUtf8(found->caption);
+        const QString group = QString::fromUtf8(found->group).section(QLatin1Char('/'), -1);
+        // "Heat" appears under "To User" and "To Target": the group tells them apart.
+        if (!group.isEmpty() && group != text)
+            text = group + QStringLiteral(": ") + text;
+    }
+    captions.insert(column, text);
+    return text;
 }
 
 QString valueText(const QVariant &value) {
@@ -99,6 +108,10 @@ THistoryDialog::THistoryDialog(db::DataSet &dataSet, QWidget *parent)
     m_restoreRow = buttons->addButton(QStringLiteral("Restore &row as before this change"),
                                       QDialogButtonBox::ActionRole);
     m_restoreRow->setObjectName(QStringLiteral("cmdRestoreRow"));
+    m_older = buttons->addButton(QStringLiteral("&Older changes"), QDialogButtonBox::ActionRole);
+    m_older->setObjectName(QStringLiteral("cmdOlder"));
+    connect(m_older, &QPushButton::clicked, this,
+            [this] { controls::guarded([this] { showOlder(); }, this); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_restoreColumn, &QPushButton::clicked, this,
             [this] { controls::guarded([this] { restoreColumn(); }, this); });
@@ -122,17 +135,26 @@ void THistoryDialog::reload() {
         throw db::DatabaseError(QStringLiteral("There is no stored row to show the history of"));
     QSqlDatabase db = databaseOf(m_dataSet);
     requireHistory(db);
-    m_history = data::rowHistory(db, key.toLongLong());
     setWindowTitle(QStringLiteral("History of %1")
                        .arg(m_dataSet.fieldByName(QStringLiteral("Code"))->asString()));
+    showOlder();
+    if (QTreeWidgetItem *newest = m_changes->topLevelItem(0))
+        m_changes->setCurrentItem(newest);
+    showChange();
+}
+
+void THistoryDialog::showOlder() {
+    QSqlDatabase db = databaseOf(m_dataSet);
+    const std::vector<data::HistoryEntry> page =
+        data::rowHistory(db, m_dataSet.bookmark().toLongLong(), pageSize,
+                         m_history.empty() ? 0 : m_history.back().id);
     QList<QTreeWidgetItem *> items;
-    items.reserve(qsizetype(m_history.size()));
-    for (const data::HistoryEntry &entry : m_history)
+    items.reserve(qsizetype(page.size()));
+    for (const data::HistoryEntry &entry : page)
         items << new QTreeWidgetItem({entry.when, entry.who, summary(entry)});
     m_changes->addTopLevelItems(items);
-    if (!items.isEmpty())
-        m_changes->setCurrentItem(items.front());
-    showChange();
+    m_history.insert(m_history.end(), page.begin(), page.end());
+    m_older->setEnabled(int(page.size()) == pageSize);
 }
 
 int THistoryDialog::currentChange() const {

@@ -28,10 +28,15 @@ public:
     QTreeWidget *columns() const { return m_columns; }
     QPushButton *restoreColumnButton() const { return m_restoreColumn; }
     QPushButton *restoreRowButton() const { return m_restoreRow; }
+    QPushButton *olderButton() const { return m_older; }
+    // Changes read at a time: a row with a long history opens at once.
+    static constexpr int pageSize = 500;
     // Reads the current row's history again. Throws DatabaseError.
     void reload();
     void restoreColumn();
     void restoreRow();
+    // Reads the next older changes. Throws DatabaseError.
+    void showOlder();
 
 private:
     void showChange();
@@ -45,6 +50,7 @@ private:
     QTreeWidget *m_columns;
     QPushButton *m_restoreColumn;
     QPushButton *m_restoreRow;
+    QPushButton *m_older;
 };
 
 // The rows deleted from the catalogue that are not back, newest first; the chosen one is
