@@ -81,7 +81,8 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
     if (!key.isEmpty()) {
         KeyedRowStore::Source source{
             db,          &dialect,        table, key, where, parameters, m_requestLive,
-            m_cacheRows, m_identityFields, m_recorder};
+            m_cacheRows, m_identityFields};
+        source.recorder = m_recorder;
         store = std::make_unique<KeyedRowStore>(std::move(source));
     } else {
         store = std::make_unique<MaterializedRowStore>(db, text, parameters);
