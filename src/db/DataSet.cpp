@@ -80,9 +80,8 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
     std::unique_ptr<RowStore> store;
     if (!key.isEmpty()) {
         KeyedRowStore::Source source{
-            db,          &dialect,        table, key, where, parameters, m_requestLive,
-            m_cacheRows, m_identityFields};
-        source.recorder = m_recorder;
+            db,          &dialect,         table,     key, where, parameters, m_requestLive,
+            m_cacheRows, m_identityFields, m_recorder};
         store = std::make_unique<KeyedRowStore>(std::move(source));
     } else {
         store = std::make_unique<MaterializedRowStore>(db, text, parameters);
