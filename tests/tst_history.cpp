@@ -8,6 +8,7 @@
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
 #include "db/Dialect.h"
+#include "db/Transaction.h"
 #include "dialogs/HistoryDialog.h"
 #include "support/SharedCatalogue.h"
 
@@ -275,6 +276,43 @@ private slots:
                  QStringLiteral("Gauss II"));
         QCOMPARE(view.changes()->topLevelItem(0)->text(2),
                  QStringLiteral("changed: To User: Heat"));
+    }
+
+    // Rows a bulk writer added are recorded as inserts in its transaction (a server's
+    // trigger has recorded them already); rolled back with it, nothing is left.
+    void bulkInsertsAreRecorded_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("commit");
+        for (const QString &engine : SharedCatalogue::engines()) {
+            QTest::newRow(qPrintable(engine + QStringLiteral(" committed"))) << engine << true;
+            QTest::newRow(qPrintable(engine + QStringLiteral(" rolled back"))) << engine << false;
+        }
+    }
+    void bulkInsertsAreRecorded() {
+        QFETCH(QString, engine);
+        QFETCH(bool, commit);
+        Catalogue c(engine);
+        c.query.close();
+        QSqlDatabase db = c.db();
+        const qint64 before = c.historyRows();
+        const qint64 last =
+            c.shared->otherRuns(QStringLiteral("SELECT MAX(Number) FROM Equipment;\n"))
+                .toLongLong();
+        {
+            db::Transaction transaction(db, QStringLiteral("bulk"));
+            QSqlQuery insert(db);
+            QVERIFY(insert.exec(QStringLiteral(
+                "INSERT INTO Equipment (Code, Name) VALUES ('B1', 'Bulk one'), ('B2', NULL)")));
+            QCOMPARE(data::recordInsertedRows(db, last), c.server() ? 0 : 2);
+            if (commit)
+                transaction.commit();
+        }
+        QCOMPARE(c.historyRows(), before + (commit ? 2 : 0));
+        if (!commit)
+            return;
+        const std::vector<HistoryEntry> history = data::catalogueHistory(db, QStringLiteral("B2"));
+        QCOMPARE(history.size(), size_t(1));
+        QCOMPARE(changeText(history[0]), QStringLiteral("inserted Code:>B2"));
     }
 
     // A long history opens with its newest changes; older ones are read on request.

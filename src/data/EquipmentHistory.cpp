@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QSysInfo>
 #include <pwd.h>
 #include <unistd.h>
@@ -252,6 +253,28 @@ bool addHistory(QSqlDatabase &db) {
 std::shared_ptr<const db::ChangeRecorder> historyRecorder() {
     static const auto recorder = std::make_shared<const EmbeddedRecorder>();
     return recorder;
+}
+
+qint64 recordInsertedRows(QSqlDatabase &db, qint64 keysAbove) {
+    if (!embedded(db))
+        return 0;
+    const std::vector<db::ColumnInfo> columns =
+        db::Dialect::of(db).columns(db, QStringLiteral("Equipment"));
+    QSqlQuery rows = db::runStatement(
+        db, QStringLiteral("SELECT * FROM Equipment WHERE Number > ? ORDER BY Number"), {keysAbove},
+        QStringLiteral("The inserted rows could not be read"));
+    const int keyColumn = rows.record().indexOf(QStringLiteral("Number"));
+    const QVariantList none(qsizetype(columns.size()));
+    qint64 recorded = 0;
+    while (rows.next()) {
+        QVariantList after(qsizetype(columns.size()));
+        for (int c = 0; c < int(columns.size()); ++c)
+            after[c] = rows.value(c);
+        historyRecorder()->record(db, {db::RowChange::Action::Insert,
+                                       rows.value(keyColumn).toLongLong(), columns, none, after});
+        ++recorded;
+    }
+    return recorded;
 }
 
 QString HistoryEntry::kindText() const {

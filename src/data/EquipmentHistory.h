@@ -37,6 +37,12 @@ bool addHistory(QSqlDatabase &db);
 // whose trigger records the change itself.
 std::shared_ptr<const db::ChangeRecorder> historyRecorder();
 
+// Records, inside the caller's transaction, the insert of every Equipment row with a key
+// above `keysAbove`: for writers that add rows in bulk (the catalogue tool), called before
+// they commit. Does nothing on a server, whose trigger recorded them. Returns the rows
+// recorded. Throws DatabaseError.
+qint64 recordInsertedRows(QSqlDatabase &db, qint64 keysAbove);
+
 struct ColumnChange {
     QString column; // the Equipment column's name as the editor writes it
     QVariant before;
