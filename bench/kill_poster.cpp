@@ -1,12 +1,17 @@
 // The posting side of the kill test (bench/kill-posts.sh): opens the catalogue of the given
 // file through the editor's dataset, shows the sound file dialog on the catalogue's folder
 // once, then posts for ever: Edit a random row, wait a little (another program writes the
-// same rows meanwhile), set Note to "p<seq>", Post. Each outcome is printed and flushed:
+// same rows meanwhile), set Note to "p<seq>", Post; now and then insert a row (Name
+// "new<seq>") or delete one it inserted. Every write keeps its history row in the same
+// transaction. Each outcome is printed and flushed:
 //   ack <key> <seq> <note read at Edit>     the Post returned: the row is stored
+//   inserted <key> <seq>                     the insert returned: the row is stored
+//   deleted <key> <seq>                      the Delete returned: the row is gone
 //   conflict <key> <seq>                     Post refused: another program changed Note
 //   failed <key> <seq> <message>             any other refusal
 // Sequence numbers start at SEED * 1000000 + 1, so that runs never repeat a note.
 //   kill_poster FILE SEED
+#include "data/EquipmentHistory.h"
 #include "data/OpenDialog.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
@@ -39,6 +44,7 @@ int main(int argc, char **argv) {
 
     db::DataSet set(QStringLiteral("Kill"));
     set.setSql({QStringLiteral("SELECT * FROM Items")});
+    set.setChangeRecorder(data::historyRecorder());
     set.open();
 
     // The dialog lists the catalogue's folder, as the editor's sound dialog does.
@@ -57,6 +63,26 @@ int main(int argc, char **argv) {
         try {
             set.setRecNo(row);
             key = set.bookmark().toString();
+            const unsigned choice = random() % 10;
+            if (choice == 0) {
+                set.insert();
+                set.fieldByName(QStringLiteral("Name"))
+                    ->setAsString(QStringLiteral("new%1").arg(seq));
+                set.fieldByName(QStringLiteral("Note"))
+                    ->setAsString(QStringLiteral("p%1").arg(seq));
+                set.post();
+                std::printf("inserted %s %ld\n", qPrintable(set.bookmark().toString()), seq);
+                std::fflush(stdout);
+                continue;
+            }
+            if (choice == 1 && set.fieldByName(QStringLiteral("Name"))
+                                   ->asString()
+                                   .startsWith(QLatin1String("new"))) {
+                set.deleteRecord();
+                std::printf("deleted %s %ld\n", qPrintable(key), seq);
+                std::fflush(stdout);
+                continue;
+            }
             set.edit();
             const QString read = set.fieldByName(QStringLiteral("Note"))->asString();
             QThread::usleep(random() % 20000);

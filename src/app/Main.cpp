@@ -12,6 +12,7 @@
 #include "data/EquipmentColumns.h"
 #include "data/EquipmentQuery.h"
 #include "dialogs/About.h"
+#include "dialogs/HistoryDialog.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/Title.h"
 #include "platform/AudioDirectory.h"
@@ -159,6 +160,7 @@ void TfrmMain::buildMenu() {
     Find1 = view->addAction(QStringLiteral("&Find"));
     Find1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     setHint(Find1, QStringLiteral("Go to the search box"));
+    dialogs::addHistoryMenu(MainMenu1, sqlEquipment);
     QMenu *help = MainMenu1->addMenu(QStringLiteral("&Help"));
     Systeminfo1 = help->addAction(QStringLiteral("&System info"));
     setHint(Systeminfo1, QStringLiteral("General info about your PC"));

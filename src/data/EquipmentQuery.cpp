@@ -1,6 +1,6 @@
 #include "data/EquipmentQuery.h"
 
-#include "data/EquipmentSchema.h"
+#include "data/EquipmentHistory.h"
 #include "db/AliasRegistry.h"
 #include "db/DataSet.h"
 #include "db/Dialect.h"
@@ -24,6 +24,8 @@ void configureEquipmentQuery(db::DataSet &query, bool live) {
     query.setOptionalFields({QStringLiteral("Smoke")});
     // A row whose Code another program changed holds another weapon, not the one edited.
     query.setIdentityFields({QStringLiteral("Code")});
+    // Every Post and Delete keeps its history in the same transaction.
+    query.setChangeRecorder(historyRecorder());
 }
 
 QString trimSearchText(const QString &typed) {
@@ -53,7 +55,7 @@ void searchEquipment(db::DataSet &query, const QString &trimmedText) {
 
 void registerEquipmentDatabase() {
     db::AliasRegistry::setDefaultSchema(
-        equipmentAlias(), [](const db::Dialect &dialect) { return equipmentSchemaSql(dialect); },
+        equipmentAlias(), [](const db::Dialect &dialect) { return catalogueSchemaSql(dialect); },
         QStringLiteral("Equipment"));
 }
 

@@ -88,7 +88,8 @@ std::unique_ptr<RowStore> DataSet::openStore(const QStringList &lines,
                                      m_requestLive,
                                      m_cacheRows,
                                      m_identityFields,
-                                     programFieldNames()};
+                                     programFieldNames(),
+                                     m_recorder};
         store = std::make_unique<KeyedRowStore>(std::move(source));
     } else {
         store = std::make_unique<MaterializedRowStore>(db, text, parameters);

@@ -13,6 +13,7 @@
 
 namespace db {
 
+class ChangeRecorder;
 class DataSource;
 class RowStore;
 
@@ -60,6 +61,11 @@ public:
     // one under an edit that did not, the row describes another item, and Post and Delete
     // refuse instead of writing over it.
     void setIdentityFields(const QStringList &names) { m_identityFields = names; }
+    // Given every row a Post or Delete writes, inside its transaction (taking effect at the
+    // next open).
+    void setChangeRecorder(std::shared_ptr<const ChangeRecorder> recorder) {
+        m_recorder = std::move(recorder);
+    }
     bool active() const { return m_state != DataSetState::Inactive; }
     DataSetState state() const { return m_state; }
 
@@ -184,6 +190,7 @@ private:
     RefusedEditQuestion m_refusedEditQuestion;
     QStringList m_optionalFields;
     QStringList m_identityFields;
+    std::shared_ptr<const ChangeRecorder> m_recorder;
     std::vector<DataSource *> m_sources;
     int m_cacheRows = 4096;
 };

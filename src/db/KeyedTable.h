@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace db {
 
 struct StoredRow;
+class ChangeRecorder;
 
 // One table (or the rows of it that a condition selects) as its engine holds it, reached by
 // a single integer key: its columns, its ordered keys, and the stored values of rows by key.
@@ -34,6 +36,8 @@ public:
         // How the program spells column names: an engine that folds unquoted names to
         // lower case still shows them as the program writes them.
         QStringList fieldNames;
+        // Records every row written, inside the write's transaction; none: nothing recorded.
+        std::shared_ptr<const ChangeRecorder> recorder;
     };
     // Reads the table's columns. Throws DatabaseError.
     explicit KeyedTable(Source source);

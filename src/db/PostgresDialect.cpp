@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/Transaction.h"
 
+#include <QCoreApplication>
 #include <QSqlQuery>
 
 namespace db {
@@ -153,7 +154,14 @@ QString PostgresDialect::rowLockStatement(const QString &table, const QString &k
 QString PostgresDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
     // libpq waits at most this long for the server to accept and answer the start-up,
     // so a server that takes the connection but never answers cannot hang the editor.
-    return QStringLiteral("connect_timeout=%1").arg(std::max(timeouts.connectSeconds, 1));
+    // The program's name tells the server (and its change history) which program wrote.
+    QString name = QCoreApplication::applicationName();
+    name.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('\''), QLatin1String("\\'"));
+    name.remove(QLatin1Char(';'));
+    return QStringLiteral("connect_timeout=%1;application_name='%2'")
+        .arg(std::max(timeouts.connectSeconds, 1))
+        .arg(name);
 }
 
 void PostgresDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const {

@@ -1,5 +1,6 @@
 #include "db/RowWriter.h"
 
+#include "db/ChangeRecorder.h"
 #include "db/Field.h"
 #include "db/Statement.h"
 
@@ -97,6 +98,28 @@ QString RowWriter::describe(const std::vector<int> &columns, const QVariantList 
     return parts.join(QStringLiteral(", "));
 }
 
+void RowWriter::record(RowChange::Action action, qint64 key, QVariantList before,
+                       const RowWrite *write) const {
+    const std::shared_ptr<const ChangeRecorder> &recorder = m_table->source().recorder;
+    if (!recorder)
+        return;
+    const std::vector<ColumnInfo> &columns = m_table->columns();
+    if (before.isEmpty())
+        before = QVariantList(qsizetype(columns.size()));
+    QVariantList after(qsizetype(columns.size()));
+    if (write) {
+        if (action == RowChange::Action::Update)
+            after = before;
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (write->changed[c])
+                after[qsizetype(c)] = write->values.at(qsizetype(c));
+        if (m_table->keyField() >= 0)
+            after[m_table->keyField()] = key;
+    }
+    QSqlDatabase db = m_table->database();
+    recorder->record(db, {action, key, columns, std::move(before), std::move(after)});
+}
+
 RowWriter::Written RowWriter::write(std::optional<qint64> key, const RowWrite &write) {
     const bool inserting = !key || write.asNewRow;
     const std::vector<ColumnInfo> &columns = m_table->columns();
@@ -192,6 +215,8 @@ RowWriter::Written RowWriter::write(std::optional<qint64> key, const RowWrite &w
     } else {
         execWrite(text, bound, what, msg::nothingWritten).finish();
     }
+    record(inserting ? RowChange::Action::Insert : RowChange::Action::Update, newKey,
+           before ? before->values : QVariantList(), &write);
     transaction->commit();
 
     // The row as stored now: read again; should that fail, the row the write made is known.
@@ -239,6 +264,7 @@ void RowWriter::remove(qint64 key, const QVariantList &seen) {
                        m_table->quoted(m_table->source().keyColumn)),
               {key}, what, msg::rowGone)
         .finish();
+    record(RowChange::Action::Delete, key, before->values, nullptr);
     transaction.commit();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ChangeRecorder.h"
 #include "db/DatabaseError.h"
 #include "db/KeyedTable.h"
 #include "db/Transaction.h"
@@ -88,6 +89,9 @@ private:
     // Runs a statement that must change exactly one row, inside the caller's transaction.
     QSqlQuery execWrite(const QString &text, const QVariantList &bound, const QString &what,
                         const char *noRowMessage) const;
+    // Hands the row written to the table's change recorder, inside the write's transaction.
+    void record(RowChange::Action action, qint64 key, QVariantList before,
+                const RowWrite *write) const;
     // "Heat is now "9", Note is now empty" for these columns of the stored row.
     QString describe(const std::vector<int> &columns, const QVariantList &stored) const;
 

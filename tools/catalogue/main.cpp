@@ -2,11 +2,13 @@
 // of a database alias, resolved exactly as the editor resolves it.
 #include "CatalogueTable.h"
 #include "Commands.h"
+#include "HistoryCommands.h"
 #include "data/EquipmentQuery.h"
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -23,6 +25,8 @@ const char *usageText =
     "  export-csv ALIAS FILE     write the table to a CSV file (UTF-8, header line)\n"
     "  import-csv ALIAS FILE     add the rows of such a CSV file\n"
     "  check ALIAS               compare the table with the editor's columns\n"
+    "  history ALIAS [CODE]      print the history of the rows (of one item) as CSV\n"
+    "  prune ALIAS --before DATE remove the history older than DATE (YYYY-MM-DD, UTC)\n"
     "Aliases are read from $XDG_CONFIG_HOME/korvandel/databases.ini (~/.config/...); an\n"
     "alias without a section is the SQLite file ALIAS.sqlite in the working directory.\n"
     "Exit status: 0 done, 1 failed (nothing changed), 2 wrong arguments, 3 check found\n"
@@ -31,6 +35,7 @@ const char *usageText =
 struct Command {
     int arguments;
     std::function<int(const QStringList &)> run;
+    int optional = 0; // arguments that may follow the required ones
 };
 
 int report(const QString &text) {
@@ -56,7 +61,8 @@ int main(int argc, char **argv) {
         {QStringLiteral("import-csv"),
          {2, [](const QStringList &a) { return report(importCsv(a[0], a[1])); }}},
         {QStringLiteral("check"),
-         {1, [](const QStringList &a) {
+         {1,
+          [](const QStringList &a) {
               const QStringList differences = checkTable(a[0]);
               for (const QString &line : differences)
                   std::printf("%s\n", qPrintable(line));
@@ -65,11 +71,27 @@ int main(int argc, char **argv) {
                                                "columns")
                                     .arg(a[0]));
               return int(differencesFound);
-          }}}};
+          }}},
+        {QStringLiteral("history"),
+         {1,
+          [](const QStringList &a) {
+              QFile output;
+              output.open(stdout, QIODevice::WriteOnly);
+              writeHistory(a[0], a.value(1), output);
+              return int(success);
+          },
+          1}},
+        {QStringLiteral("prune"), {3, [](const QStringList &a) {
+                                       if (a[1] != QLatin1String("--before"))
+                                           throw CatalogueError(
+                                               QStringLiteral("prune expects --before DATE"));
+                                       return report(pruneHistory(a[0], a[2]));
+                                   }}}};
 
     QStringList arguments = application.arguments().mid(1);
     const auto command = arguments.isEmpty() ? commands.end() : commands.find(arguments.front());
-    if (command == commands.end() || arguments.size() - 1 != command->second.arguments) {
+    if (command == commands.end() || arguments.size() - 1 < command->second.arguments ||
+        arguments.size() - 1 > command->second.arguments + command->second.optional) {
         std::fputs(usageText, stderr);
         return usageError;
     }
