@@ -53,7 +53,7 @@ void searchEquipment(db::DataSet &query, const QString &trimmedText) {
 
 void registerEquipmentDatabase() {
     db::AliasRegistry::setDefaultSchema(
-        equipmentAlias(), [](const db::Dialect &dialect) { return equipmentSchemaSql(dialect); },
+        equipmentAlias(), [](const db::Dialect &dialect) { return equipmentSchemaScript(dialect); },
         QStringLiteral("Equipment"));
 }
 

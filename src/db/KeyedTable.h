@@ -49,6 +49,10 @@ public:
     void ensureConnected() const;
     // The keys of the selected rows, in key order.
     std::vector<qint64> readKeys() const;
+    // The same, read on another connection to the same database (another thread's).
+    std::vector<qint64> readKeys(const QSqlDatabase &db) const;
+    // Which of these keys the selected rows hold now, in key order.
+    std::vector<qint64> presentKeys(const std::vector<qint64> &keys) const;
     // The stored values of the rows with these keys (rows that are gone are left out).
     std::unordered_map<qint64, QVariantList> fetchByKey(const std::vector<qint64> &keys) const;
     // The stored values of one row with their exact forms; none when it is gone.
