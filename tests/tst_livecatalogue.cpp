@@ -3,6 +3,7 @@
 // and, on a server, announcements, the poll that stands in for them and a dropped connection.
 // Every case runs on every engine the machine offers (the "engine" column); the other
 // program is another process.
+#include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/ChangeNotice.h"
 #include "db/DataSet.h"
@@ -290,6 +291,21 @@ private slots:
         db::addChangeNotices(db, QStringLiteral("Items"));
         QVERIFY(db::hasChangeNotices(db, QStringLiteral("Items")));
         db::addChangeNotices(db, QStringLiteral("Items"));
+    }
+
+    // The table the editor makes on a server announces its writes from the start.
+    void editorMadeTableAnnounces() {
+        if (!SharedCatalogue::engines().contains(QStringLiteral("PostgreSQL")))
+            QSKIP("no PostgreSQL server");
+        catalogue = SharedCatalogue::make(QStringLiteral("PostgreSQL"));
+        catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
+        db::AliasRegistry::setDefaultSchema(catalogue->alias(), data::equipmentSchemaScript,
+                                            QStringLiteral("Equipment"));
+        const bool announces = db::hasChangeNotices(
+            db::AliasRegistry::database(catalogue->alias()), QStringLiteral("Equipment"));
+        db::AliasRegistry::setDefaultSchema(catalogue->alias(), QString());
+        catalogue->otherRuns(QStringLiteral("DROP TABLE Equipment;"));
+        QVERIFY(announces);
     }
 
     // The server drops the connections: the watcher connects again, listens again and
