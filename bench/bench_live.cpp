@@ -2,7 +2,8 @@
 // following them costs: for 1,000, 100,000 and 1,000,000 rows, the time from the other
 // connection's COMMIT to the dataset holding the new value (median and 99th percentile) for
 // an update of the current row, an insert and a delete; the longest stall of the GUI thread
-// meanwhile and while the game writes 20 times a second; the CPU an idle editor uses.
+// meanwhile and while the game writes 20 times a second; how long Refresh holds the GUI
+// thread; the CPU an idle editor uses.
 //   bench_live [--engine sqlite|postgres] [--idle seconds] [rows ...]
 // The embedded engine works on a new file in a temporary folder; the server engine on the
 // database the KORVANDEL_PG_* variables name (scripts/start-postgres.sh), whose Equipment
@@ -141,9 +142,8 @@ void measure(db::DataSet &set, QSqlDatabase &writer, int rows, int samples) {
                 return;
             latencies.push_back(waitFor([&] { return kind.shown(n); }, &stall));
         }
-        std::printf("%9d rows  %-6s  median %7.1f ms  p99 %7.1f ms  longest stall %6.1f ms\n",
-                    rows, kind.name, percentile(latencies, 0.5), percentile(latencies, 0.99),
-                    stall);
+        std::printf("%9d rows  %-6s  median %7.1f ms  p99 %7.1f ms  longest stall %6.1f ms\n", rows,
+                    kind.name, percentile(latencies, 0.5), percentile(latencies, 0.99), stall);
         std::fflush(stdout);
     }
 }
@@ -163,7 +163,8 @@ void burst(db::DataSet &set, QSqlDatabase &writer, int rows) {
     }
     const double latency = waitFor(
         [&] {
-            return set.fieldByName(QStringLiteral("Name"))->asString() == QStringLiteral("Burst 99");
+            return set.fieldByName(QStringLiteral("Name"))->asString() ==
+                   QStringLiteral("Burst 99");
         },
         &stall);
     const double cpu = processCpuSeconds() - cpuBefore;
@@ -239,7 +240,8 @@ void run(bool server, const std::vector<int> &sizes, int idleSeconds) {
         fill.start();
         if (!fillTo(writer, filled, rows))
             return;
-        exec(writer, server ? QStringLiteral("VACUUM ANALYZE Equipment") : QStringLiteral("ANALYZE"));
+        exec(writer,
+             server ? QStringLiteral("VACUUM ANALYZE Equipment") : QStringLiteral("ANALYZE"));
         filled = rows;
         std::printf("(%d rows filled in %.1f s)\n", rows, double(fill.elapsed()) / 1000.0);
         db::DataSet set;
@@ -252,6 +254,11 @@ void run(bool server, const std::vector<int> &sizes, int idleSeconds) {
         std::printf("%9d rows  open %.0f ms\n", rows, double(open.elapsed()));
         measure(set, writer, rows, rows >= 1000000 ? 20 : 40);
         burst(set, writer, rows);
+        QElapsedTimer refresh;
+        refresh.start();
+        set.refresh();
+        std::printf("%9d rows  Refresh holds the GUI thread %.1f ms\n", rows,
+                    double(refresh.nsecsElapsed()) / 1e6);
         if (rows == sizes.back() && idleSeconds > 0)
             idle(rows, idleSeconds);
     }

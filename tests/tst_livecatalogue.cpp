@@ -267,6 +267,24 @@ private slots:
         QCOMPARE(set->recNo(), 5);
     }
 
+    // Refresh while following: the values at once, without waiting for the watcher; the
+    // rows that came and went within the bound.
+    void refreshWhileFollowing_data() { engines(); }
+    void refreshWhileFollowing() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        auto set = openItems();
+        set->setRecNo(10);
+        catalogue->otherRuns(QStringLiteral("DELETE FROM Items WHERE Number < 5; "
+                                            "UPDATE Items SET Note = 'theirs' WHERE Number = 11;"));
+        set->refresh();
+        QCOMPARE(set->fieldByName(QStringLiteral("Note"))->asString(), QStringLiteral("theirs"));
+        QCOMPARE(currentKey(*set), 11);
+        QTRY_COMPARE_WITH_TIMEOUT(set->recordCount(), 996, rowsWithin);
+        QCOMPARE(currentKey(*set), 11);
+        QCOMPARE(set->recNo(), 6);
+    }
+
     // A server table that does not announce its writes: a poll stands in, and the user is
     // told once.
     void serverWithoutAnnouncements() {
@@ -301,8 +319,8 @@ private slots:
         catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
         db::AliasRegistry::setDefaultSchema(catalogue->alias(), data::equipmentSchemaScript,
                                             QStringLiteral("Equipment"));
-        const bool announces = db::hasChangeNotices(
-            db::AliasRegistry::database(catalogue->alias()), QStringLiteral("Equipment"));
+        const bool announces = db::hasChangeNotices(db::AliasRegistry::database(catalogue->alias()),
+                                                    QStringLiteral("Equipment"));
         db::AliasRegistry::setDefaultSchema(catalogue->alias(), QString());
         catalogue->otherRuns(QStringLiteral("DROP TABLE Equipment;"));
         QVERIFY(announces);

@@ -452,6 +452,12 @@ void DataSet::deleteRecord() {
 void DataSet::refresh() {
     checkActive();
     settle();
+    if (m_watcher && !isEditing(m_state)) {
+        // The values now, the key list off this thread: a long list holds nothing up.
+        m_putOff->merge({true, {}});
+        applyChanges();
+        return;
+    }
     if (const std::shared_ptr<const KeyedTable> table = m_rows->keyedTable()) {
         // Only the keys are read again; the rows follow as they are looked at.
         std::vector<qint64> keys = table->readKeys();

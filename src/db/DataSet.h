@@ -87,7 +87,9 @@ public:
     void cancel();
     void deleteRecord();
     // Settles a pending row, then reads the result again; the current row stays current by
-    // its key (when another program deleted it, the row after it becomes current).
+    // its key (when another program deleted it, the row after it becomes current). While
+    // following other programs' writes, the values are read at once and the key list, which
+    // says which rows came and went, in another thread: it follows within moments.
     void refresh();
 
     // Following other programs' writes while the result is open (results read by key):
