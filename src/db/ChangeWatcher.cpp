@@ -182,7 +182,7 @@ void ChangeWatcher::readKeys() {
             try {
                 if (db.open()) {
                     table->dialect().startSession(db, {});
-                    keys = table->readKeys(db);
+                    keys = table->readKeys(db, KeyedTable::KeyOrder::Here);
                 }
             } catch (const DatabaseError &) {
                 // Asked for again below.

@@ -28,7 +28,7 @@ void KeyedTable::ensureConnected() const {
 
 std::vector<qint64> KeyedTable::readKeys() const {
     ensureConnected();
-    return readKeys(m_source.db);
+    return readKeys(m_source.db, KeyOrder::Engine);
 }
 
 namespace {
@@ -43,15 +43,19 @@ std::vector<qint64> keysOf(QSqlQuery &query, const QString &what) {
 
 } // namespace
 
-std::vector<qint64> KeyedTable::readKeys(const QSqlDatabase &db) const {
+std::vector<qint64> KeyedTable::readKeys(const QSqlDatabase &db, KeyOrder order) const {
     QString text =
         QStringLiteral("SELECT %1 FROM %2").arg(quoted(m_source.keyColumn), quoted(m_source.table));
     if (!m_source.where.isEmpty())
         text += QStringLiteral(" WHERE ") + m_source.where;
-    text += QStringLiteral(" ORDER BY ") + quoted(m_source.keyColumn);
+    if (order == KeyOrder::Engine)
+        text += QStringLiteral(" ORDER BY ") + quoted(m_source.keyColumn);
     const QString what = QStringLiteral("Query failed");
     QSqlQuery query = runStatement(db, text, m_source.parameters, what);
-    return keysOf(query, what);
+    std::vector<qint64> keys = keysOf(query, what);
+    if (order == KeyOrder::Here && !std::is_sorted(keys.begin(), keys.end()))
+        std::sort(keys.begin(), keys.end());
+    return keys;
 }
 
 std::vector<qint64> KeyedTable::presentKeys(const std::vector<qint64> &keys) const {
