@@ -122,7 +122,7 @@ before=$(read_name "$WID_S")
 start=$(now_ms)
 sqlite3 -cmd ".timeout 5000" "$DB" "UPDATE Equipment SET Name = 'Renamed by sqlite3' WHERE Number = $FIRST" ||
     fail "sqlite3 could not write"
-took=$(expect_name "$WID_S" 1000 "$start" "Renamed by sqlite3")
+took=$(expect_name "$WID_S" 1000 "$start" "Renamed by sqlite3") || exit 1
 shot live-sqlite
 echo "ok: SQLite: the editor shows sqlite3's new Name after $took ms"
 
@@ -156,7 +156,7 @@ FIRST=$(pg "SELECT number FROM equipment ORDER BY number LIMIT 1")
 FIRST_NAME=$(pg "SELECT name FROM equipment WHERE number = $FIRST")
 start=$(now_ms)
 focus_name "$WID_A"
-took=$(expect_name "$WID_A" 4000 "$start" "$FIRST_NAME")
+took=$(expect_name "$WID_A" 4000 "$start" "$FIRST_NAME") || exit 1
 echo "ok: PostgreSQL: the rows the catalogue tool wrote appeared in editor A (read after $took ms)"
 
 start_editor B
@@ -172,7 +172,7 @@ xdotool mousemove --window "$WID_B" $POST_X $((NAV_Y + MENU))
 sleep 0.2
 start=$(now_ms)
 xdotool click 1
-took=$(expect_name "$WID_A" 1000 "$start" "Renamed by B")
+took=$(expect_name "$WID_A" 1000 "$start" "Renamed by B") || exit 1
 [ "$(pg "SELECT name FROM equipment WHERE number = $FIRST")" = "Renamed by B" ] ||
     fail "the server does not hold B's name"
 shot live-postgres
