@@ -552,14 +552,23 @@ void DataSet::follow(const std::function<void()> &changeKeys) {
         row = std::max(before, 0);
     }
     row = std::min(row, recordCount() - 1);
-    QVariantList values = readRow(row);
-    // A row gone before the key list says so keeps what it showed until it does.
-    if (row == before && !key.isNull() && values == QVariantList(fieldCount()))
-        values = m_buffer;
+    const bool sameRow = row == before && !key.isNull() && m_rows->key(row) == key;
     m_current = row;
     m_bof = m_current <= 0;
     m_eof = isEmpty() || (m_eof && m_current == recordCount() - 1);
-    m_buffer = std::move(values);
+    QVariantList values;
+    try {
+        values = readRow(row);
+    } catch (const DatabaseError &) {
+        // The keys have changed all the same; the row is read again at the next try.
+        if (!sameRow)
+            m_buffer = QVariantList(fieldCount());
+        announce(Notice::Changed);
+        throw;
+    }
+    // A row gone before the key list says so keeps what it showed until it does.
+    if (!(sameRow && values == QVariantList(fieldCount())))
+        m_buffer = std::move(values);
     announce(Notice::Changed);
 }
 
