@@ -9,3 +9,4 @@ korvandel_add_test(NAME tst_postgres SOURCES tst_postgres.cpp LIBS korvandel_dat
 # Stops and starts the shared test server: nothing else may use it meanwhile.
 set_tests_properties(tst_postgres PROPERTIES RUN_SERIAL TRUE)
 add_dependencies(tst_postgres korvandel-catalogue)
+korvandel_add_test(NAME tst_livecatalogue SOURCES tst_livecatalogue.cpp LIBS korvandel_data LABELS db)

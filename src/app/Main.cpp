@@ -126,6 +126,10 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent), sqlEquipment(), srcEq
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->addPanel(400, QStringLiteral("Hint"));
     setStatusBar(StatusBar);
+    // Other programs' writes are shown as they happen; what they mean for the user is told here.
+    sqlEquipment.setFollowChanges(true);
+    sqlEquipment.setNoticeHandler(
+        [this](const QString &text) { StatusBar->setPanelText(0, text); });
 
     resize(designClientSize.width(), designClientSize.height() + menuBarHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())

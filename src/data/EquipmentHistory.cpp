@@ -233,7 +233,7 @@ QString historySchemaSql(const db::Dialect &dialect) {
 }
 
 QString catalogueSchemaSql(const db::Dialect &dialect) {
-    return equipmentSchemaSql(dialect) + QStringLiteral(";\n") + historySchemaSql(dialect);
+    return equipmentSchemaScript(dialect) + QStringLiteral(";\n") + historySchemaSql(dialect);
 }
 
 bool historyExists(QSqlDatabase &db) {

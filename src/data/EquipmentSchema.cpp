@@ -28,6 +28,13 @@ QString equipmentSchemaSql(const db::Dialect &dialect) {
         .arg(definitions.join(QStringLiteral(",\n")));
 }
 
+QString equipmentSchemaScript(const db::Dialect &dialect) {
+    QStringList statements{equipmentSchemaSql(dialect)};
+    statements << dialect.changeNoticeStatements(QStringLiteral("Equipment"),
+                                                 QStringLiteral("Number"));
+    return statements.join(QStringLiteral(";\n"));
+}
+
 QString equipmentSchemaSql() {
     return equipmentSchemaSql(db::Dialect::sqlite());
 }

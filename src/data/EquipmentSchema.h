@@ -16,5 +16,8 @@ namespace data {
 // another item.
 QString equipmentSchemaSql(const db::Dialect &dialect);
 QString equipmentSchemaSql(); // for the embedded engine
+// The statements that make a new Equipment table: the table, and where the engine has them
+// the announcements of every row written, so that editors show other programs' writes at once.
+QString equipmentSchemaScript(const db::Dialect &dialect);
 
 } // namespace data

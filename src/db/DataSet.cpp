@@ -1,6 +1,7 @@
 #include "db/DataSet.h"
 
 #include "db/AliasRegistry.h"
+#include "db/ChangeWatcher.h"
 #include "db/DataSource.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
@@ -125,6 +126,7 @@ void DataSet::adopt(std::unique_ptr<RowStore> store) {
     m_buffer = isEmpty() ? QVariantList(fieldCount()) : first;
     announce(Notice::Active);
     announce(Notice::Changed);
+    watch();
 }
 
 void DataSet::open() {
@@ -162,6 +164,8 @@ void DataSet::close() {
     if (!active())
         return;
     dropPending();
+    m_watcher.reset();
+    m_putOff.reset();
     m_state = DataSetState::Inactive;
     m_current = -1;
     m_bof = m_eof = true;
@@ -492,6 +496,18 @@ void DataSet::deleteRecord() {
 void DataSet::refresh() {
     checkActive();
     settle();
+    if (m_watcher && !isEditing(m_state)) {
+        // The values now, the key list off this thread: a long list holds nothing up.
+        m_putOff->merge({true, {}});
+        applyChanges();
+        return;
+    }
+    if (const std::shared_ptr<const KeyedTable> table = m_rows->keyedTable()) {
+        // Only the keys are read again; the rows follow as they are looked at.
+        std::vector<qint64> keys = table->readKeys();
+        follow([&] { m_rows->replaceKeys(std::move(keys)); });
+        return;
+    }
     // The new result and its current row are read before anything changes.
     std::unique_ptr<RowStore> store = m_rows->reloaded();
     const QVariant key = bookmark();
@@ -504,6 +520,155 @@ void DataSet::refresh() {
     m_eof = isEmpty();
     m_buffer = std::move(values);
     announce(Notice::Changed);
+}
+
+// --- other programs' writes --------------------------------------------------------------
+
+void DataSet::watch() {
+    const std::shared_ptr<const KeyedTable> table = m_rows->keyedTable();
+    if (!m_followChanges || !table)
+        return;
+    m_putOff = std::make_unique<TableChanges>();
+    m_watcher = std::make_unique<ChangeWatcher>(
+        table, ChangeWatcher::Client{
+                   [this](const TableChanges &changes) { changesArrived(changes); },
+                   [this](std::vector<qint64> keys) { keysArrived(std::move(keys)); },
+                   [this] { applyChanges(); }, [this](const QString &text) { tell(text); }});
+}
+
+void DataSet::tell(const QString &text) const {
+    if (m_noticeHandler)
+        m_noticeHandler(text);
+}
+
+void DataSet::changesArrived(const TableChanges &changes) {
+    m_putOff->merge(changes);
+    if (isEditing(m_state))
+        warnAboutEditedRow(changes);
+    else
+        applyChanges();
+}
+
+void DataSet::applyChanges() {
+    if (!active() || isEditing(m_state) || !m_putOff || m_putOff->none())
+        return;
+    const TableChanges changes = std::exchange(*m_putOff, {});
+    m_editWarning.clear();
+    try {
+        if (changes.all) {
+            // Which rows came and went is read off this thread; the values shown now.
+            m_watcher->readKeys();
+            follow([] {});
+        } else {
+            const std::vector<qint64> written(changes.keys.begin(), changes.keys.end());
+            follow([&] { m_rows->updateKeys(written); });
+        }
+    } catch (const DatabaseError &) {
+        // Tried again at the next tick.
+        m_putOff->merge(changes);
+    }
+}
+
+void DataSet::keysArrived(std::vector<qint64> keys) {
+    if (!active())
+        return;
+    if (isEditing(m_state)) {
+        m_putOff->merge({true, {}});
+        return;
+    }
+    try {
+        follow([&] { m_rows->replaceKeys(std::move(keys)); });
+    } catch (const DatabaseError &) {
+        m_putOff->merge({true, {}});
+    }
+}
+
+void DataSet::follow(const std::function<void()> &changeKeys) {
+    const QVariant key = bookmark();
+    const int before = m_current;
+    changeKeys();
+    m_rows->forgetValues();
+    int row = key.isNull() ? -1 : m_rows->indexOfKey(key);
+    if (!key.isNull() && row < 0) {
+        row = rowAfterKey(key.toLongLong());
+        tell(QStringLiteral("Another program deleted the row %1").arg(rowName(m_buffer)));
+    } else if (key.isNull()) {
+        row = std::max(before, 0);
+    }
+    row = std::min(row, recordCount() - 1);
+    const bool sameRow = row == before && !key.isNull() && m_rows->key(row) == key;
+    m_current = row;
+    m_bof = m_current <= 0;
+    m_eof = isEmpty() || (m_eof && m_current == recordCount() - 1);
+    QVariantList values;
+    try {
+        values = readRow(row);
+    } catch (const DatabaseError &) {
+        // The keys have changed all the same; the row is read again at the next try.
+        if (!sameRow)
+            m_buffer = QVariantList(fieldCount());
+        announce(Notice::Changed);
+        throw;
+    }
+    // A row gone before the key list says so keeps what it showed until it does.
+    if (!(sameRow && values == QVariantList(fieldCount())))
+        m_buffer = std::move(values);
+    announce(Notice::Changed);
+}
+
+int DataSet::rowAfterKey(qint64 key) const {
+    // The keys are in key order after they were read or updated.
+    int low = 0;
+    int high = recordCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (m_rows->key(middle).toLongLong() < key)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+QString DataSet::rowName(const QVariantList &values) const {
+    // The column that names the item (its code), else the key.
+    QStringList names = m_identityFields;
+    if (m_rows->keyField() >= 0)
+        names << m_fields[size_t(m_rows->keyField())]->fieldName();
+    // Named as the program names it (a server may store the name in another case).
+    for (const QString &name : names)
+        if (const Field *field = findField(name))
+            return QStringLiteral("with %1 %2").arg(name, values.value(field->index()).toString());
+    return QString();
+}
+
+void DataSet::warnAboutEditedRow(const TableChanges &changes) {
+    if (m_state != DataSetState::Edit || m_pending != Pending::None)
+        return;
+    const QVariant key = m_rows->key(m_current);
+    if (key.isNull() || !changes.touches(key.toLongLong()))
+        return;
+    std::optional<StoredRow> now;
+    try {
+        now = m_rows->stored(m_current);
+    } catch (const DatabaseError &) {
+        return; // Post checks the stored row anyway.
+    }
+    QString warning;
+    if (!now) {
+        warning = QStringLiteral("Another program deleted this row while you edit it");
+    } else {
+        QStringList columns;
+        for (int c = 0; c < fieldCount(); ++c)
+            if (now->values.value(c) != m_read.values.value(c))
+                columns << m_fields[size_t(c)]->fieldName();
+        if (!columns.isEmpty())
+            warning = QStringLiteral("Another program changed this row while you edit it: %1")
+                          .arg(columns.join(QStringLiteral(", ")));
+    }
+    if (!warning.isEmpty() && warning != m_editWarning)
+        tell(warning);
+    m_editWarning = warning;
 }
 
 // --- bookmarks and fields ----------------------------------------------------------------

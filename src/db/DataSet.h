@@ -14,8 +14,10 @@
 namespace db {
 
 class ChangeRecorder;
+class ChangeWatcher;
 class DataSource;
 class RowStore;
+struct TableChanges;
 
 // A query over a database alias with the states and operations of a desktop dataset:
 // inactive, browse, edit and insert; moves that settle a pending row first; bookmarks;
@@ -103,7 +105,24 @@ public:
     // OperationAbandoned when the user stays. Does nothing without a refused edit.
     void settleRefusedEdit();
     void deleteRecord();
+    // Settles a pending row, then reads the result again; the current row stays current by
+    // its key (when another program deleted it, the row after it becomes current). While
+    // following other programs' writes, the values are read at once and the key list, which
+    // says which rows came and went, in another thread: it follows within moments.
     void refresh();
+
+    // Following other programs' writes while the result is open (results read by key):
+    // rows written by others show their new values, inserted rows appear and deleted rows
+    // go, the current row staying current by its key. A row being edited or inserted is
+    // never changed under the user: the notice handler is told instead when another
+    // program changed or deleted the row being edited, and everything else follows once
+    // the edit ends. Takes effect at the next open.
+    void setFollowChanges(bool follow) { m_followChanges = follow; }
+    bool followChanges() const { return m_followChanges; }
+    // Receives messages for the user about other programs' writes (a status bar).
+    void setNoticeHandler(std::function<void(const QString &)> handler) {
+        m_noticeHandler = std::move(handler);
+    }
 
     // A token for the current row (its key); null when inactive, inserting or empty.
     QVariant bookmark() const;
@@ -163,6 +182,18 @@ private:
     void beginEditState(DataSetState state);
     std::vector<bool> columnsToWrite() const;
     void relockAfterFailedWrite();
+    // Following other programs' writes.
+    void watch();
+    void changesArrived(const TableChanges &changes);
+    void applyChanges();
+    void keysArrived(std::vector<qint64> keys);
+    // Runs a change of the result's keys and shows the outcome, the current row found again
+    // by its key.
+    void follow(const std::function<void()> &changeKeys);
+    int rowAfterKey(qint64 key) const;
+    QString rowName(const QVariantList &values) const;
+    void warnAboutEditedRow(const TableChanges &changes);
+    void tell(const QString &text) const;
 
     QString m_databaseName;
     QStringList m_sql;
@@ -193,6 +224,12 @@ private:
     std::shared_ptr<const ChangeRecorder> m_recorder;
     std::vector<DataSource *> m_sources;
     int m_cacheRows = 4096;
+
+    bool m_followChanges = false;
+    std::unique_ptr<ChangeWatcher> m_watcher;
+    std::unique_ptr<TableChanges> m_putOff; // changes that wait for an edit to end
+    QString m_editWarning;                  // the last warning about the row being edited
+    std::function<void(const QString &)> m_noticeHandler;
 };
 
 } // namespace db

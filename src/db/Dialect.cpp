@@ -179,4 +179,8 @@ QString errorText(const QSqlError &error) {
     return text;
 }
 
+QString Dialect::changeCounterStatement(const QString &table) const {
+    return QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(table));
+}
+
 } // namespace db

@@ -10,6 +10,9 @@
 
 namespace db {
 
+// The channel on which tables announce the rows written (see Dialect::changeNoticeStatements).
+inline constexpr char changeChannel[] = "korvandel_changes";
+
 // Describes one column of a result.
 struct ColumnInfo {
     QString name;
@@ -125,6 +128,18 @@ public:
     virtual bool isConnectionLost(const QSqlError &error) const;
     // Whether the connection still reaches its database (a server may have dropped it).
     virtual bool isAlive(QSqlDatabase &db) const { return db.isOpen(); }
+
+    // --- other sessions' writes ---
+    // A query whose one value changes whenever another session commits a write to the table;
+    // it runs several times a second, so it must be cheap.
+    virtual QString changeCounterStatement(const QString &table) const;
+    // Statements that make the table announce every row any session writes (the key and
+    // the kind of write) on the change channel; empty when the engine has no announcements.
+    virtual QStringList changeNoticeStatements(const QString &, const QString &) const {
+        return {};
+    }
+    // Whether the table announces its writes. Throws DatabaseError.
+    virtual bool announcesChanges(const QSqlDatabase &, const QString &) const { return false; }
 
     // --- schema ---
     // Runs the script that creates the table unless the table exists, in one transaction.

@@ -66,18 +66,57 @@ void KeyedTable::ensureConnected() const {
 
 std::vector<qint64> KeyedTable::readKeys() const {
     ensureConnected();
-    QString text =
-        QStringLiteral("SELECT %1 FROM %2").arg(quoted(m_source.keyColumn), quoted(m_source.table));
-    if (!m_source.where.isEmpty())
-        text += QStringLiteral(" WHERE ") + m_source.where;
-    text += QStringLiteral(" ORDER BY ") + quoted(m_source.keyColumn);
-    const QString what = QStringLiteral("Query failed");
-    QSqlQuery query = runRead(text, m_source.parameters, what);
+    return readKeys(m_source.db, KeyOrder::Engine);
+}
+
+namespace {
+
+std::vector<qint64> keysOf(QSqlQuery &query, const QString &what) {
     std::vector<qint64> keys;
     while (query.next())
         keys.push_back(query.value(0).toLongLong());
     checkFinished(query, what);
     return keys;
+}
+
+} // namespace
+
+std::vector<qint64> KeyedTable::readKeys(const QSqlDatabase &db, KeyOrder order) const {
+    QString text =
+        QStringLiteral("SELECT %1 FROM %2").arg(quoted(m_source.keyColumn), quoted(m_source.table));
+    if (!m_source.where.isEmpty())
+        text += QStringLiteral(" WHERE ") + m_source.where;
+    if (order == KeyOrder::Engine)
+        text += QStringLiteral(" ORDER BY ") + quoted(m_source.keyColumn);
+    const QString what = QStringLiteral("Query failed");
+    QSqlQuery query = runStatement(db, text, m_source.parameters, what);
+    std::vector<qint64> keys = keysOf(query, what);
+    if (order == KeyOrder::Here && !std::is_sorted(keys.begin(), keys.end()))
+        std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+std::vector<qint64> KeyedTable::presentKeys(const std::vector<qint64> &keys) const {
+    if (keys.empty())
+        return {};
+    if (!Transaction::isOpen(m_source.db))
+        ensureConnected();
+    QStringList marks;
+    QVariantList bound;
+    for (qint64 key : keys) {
+        marks << QStringLiteral("?");
+        bound << key;
+    }
+    QString text =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 IN (%3)")
+            .arg(quoted(m_source.keyColumn), quoted(m_source.table), marks.join(QLatin1Char(',')));
+    if (!m_source.where.isEmpty())
+        text += QStringLiteral(" AND (%1)").arg(m_source.where);
+    text += QStringLiteral(" ORDER BY ") + quoted(m_source.keyColumn);
+    bound += m_source.parameters;
+    const QString what = QStringLiteral("Query failed");
+    QSqlQuery query = runStatement(m_source.db, text, bound, what);
+    return keysOf(query, what);
 }
 
 std::unordered_map<qint64, QVariantList>

@@ -56,6 +56,13 @@ public:
     void ensureConnected() const;
     // The keys of the selected rows, in key order.
     std::vector<qint64> readKeys() const;
+    // The same, read on another connection to the same database (another thread's). Here:
+    // the engine reads them in any order, which lets it scan a smaller index than the
+    // table, and they are sorted afterwards.
+    enum class KeyOrder { Engine, Here };
+    std::vector<qint64> readKeys(const QSqlDatabase &db, KeyOrder order) const;
+    // Which of these keys the selected rows hold now, in key order.
+    std::vector<qint64> presentKeys(const std::vector<qint64> &keys) const;
     // The stored values of the rows with these keys (rows that are gone are left out).
     std::unordered_map<qint64, QVariantList> fetchByKey(const std::vector<qint64> &keys) const;
     // The stored values of one row with their exact forms; none when it is gone. Inside a

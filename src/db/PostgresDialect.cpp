@@ -73,6 +73,10 @@ const ServerFoldFixes &serverFoldFixes() {
     return fixes;
 }
 
+// The trigger that announces a table's writes, and the one function all such triggers run.
+const QLatin1String noticeTrigger("korvandel_announce");
+const QLatin1String noticeFunction("korvandel_announce_write");
+
 } // namespace
 
 bool PostgresDialect::tableExists(const QSqlDatabase &db, const QString &table) const {
@@ -224,6 +228,49 @@ bool PostgresDialect::transactionAborted(QSqlDatabase &db) const {
     QSqlQuery probe(db);
     return !probe.exec(QStringLiteral("SELECT 1")) &&
            probe.lastError().nativeErrorCode() == QLatin1String("25P02");
+}
+
+QString PostgresDialect::changeCounterStatement(const QString &table) const {
+    // Without announcements: the row count and the newest row version's transaction tell
+    // of every insert, update and delete. It reads the whole table.
+    return QStringLiteral("SELECT COUNT(*) || ':' || COALESCE(MAX(xmin::text::bigint), 0) FROM %1")
+        .arg(quoted(table));
+}
+
+QStringList PostgresDialect::changeNoticeStatements(const QString &table,
+                                                    const QString &keyColumn) const {
+    // Payload "<table> <INSERT|UPDATE|DELETE> <key>"; an update that moves a row to another
+    // key announces both keys. The body is a quoted string so that a script splitter that
+    // knows only quotes keeps it whole.
+    const QString function =
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS '\n"
+            "BEGIN\n"
+            "    IF TG_OP <> ''INSERT'' THEN\n"
+            "        PERFORM pg_notify(TG_ARGV[0], concat_ws('' '', TG_TABLE_NAME, TG_OP,\n"
+            "                                                to_jsonb(OLD) ->> TG_ARGV[1]));\n"
+            "    END IF;\n"
+            "    IF TG_OP <> ''DELETE'' THEN\n"
+            "        PERFORM pg_notify(TG_ARGV[0], concat_ws('' '', TG_TABLE_NAME, TG_OP,\n"
+            "                                                to_jsonb(NEW) ->> TG_ARGV[1]));\n"
+            "    END IF;\n"
+            "    RETURN NULL;\n"
+            "END'")
+            .arg(noticeFunction);
+    return {function, QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 "
+                                     "FOR EACH ROW EXECUTE FUNCTION %3('%4', '%5')")
+                          .arg(noticeTrigger, quoted(table), noticeFunction,
+                               QLatin1String(changeChannel), storedName(keyColumn))};
+}
+
+bool PostgresDialect::announcesChanges(const QSqlDatabase &db, const QString &table) const {
+    QSqlQuery query = catalogueQuery(
+        db,
+        QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_trigger WHERE tgrelid = to_regclass(?) "
+                       "AND tgname = '%1' AND tgenabled <> 'D')")
+            .arg(noticeTrigger),
+        table);
+    return query.next() && query.value(0).toBool();
 }
 
 } // namespace db

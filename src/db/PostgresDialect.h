@@ -29,6 +29,10 @@ public:
     bool isConnectionLost(const QSqlError &error) const override;
     bool isAlive(QSqlDatabase &db) const override;
     void createTable(QSqlDatabase &db, const QString &table, const QString &script) const override;
+    QString changeCounterStatement(const QString &table) const override;
+    QStringList changeNoticeStatements(const QString &table,
+                                       const QString &keyColumn) const override;
+    bool announcesChanges(const QSqlDatabase &db, const QString &table) const override;
 };
 
 } // namespace db

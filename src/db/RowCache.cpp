@@ -107,4 +107,27 @@ void RowCache::removeAt(int index) {
     invalidate();
 }
 
+void RowCache::replaceKeys(std::vector<qint64> keys) {
+    m_keys = std::move(keys);
+    m_keysSorted = std::is_sorted(m_keys.begin(), m_keys.end());
+    invalidate();
+}
+
+void RowCache::updateKeys(const std::vector<qint64> &present, const std::vector<qint64> &gone) {
+    if (!m_keysSorted) {
+        // Rows this editor inserted stand where they were made: back into key order first.
+        std::sort(m_keys.begin(), m_keys.end());
+        m_keysSorted = true;
+    }
+    for (qint64 key : gone)
+        if (auto at = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+            at != m_keys.end() && *at == key)
+            m_keys.erase(at);
+    for (qint64 key : present)
+        if (auto at = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+            at == m_keys.end() || *at != key)
+            m_keys.insert(at, key);
+    invalidate();
+}
+
 } // namespace db

@@ -41,6 +41,14 @@ public:
     void removeAt(int index);
     const std::vector<qint64> &keys() const { return m_keys; }
 
+    // Following other programs' writes (never while a placeholder stands):
+    // every cached value is dropped and read again when next asked for;
+    void forget() { invalidate(); }
+    // the result now holds these keys, in key order;
+    void replaceKeys(std::vector<qint64> keys);
+    // these keys are in the result now, and these are not (either may be known already).
+    void updateKeys(const std::vector<qint64> &present, const std::vector<qint64> &gone);
+
 private:
     using Window = std::vector<QVariantList>;
     // Position in m_keys of the row at index (not the placeholder).

@@ -4,6 +4,8 @@
 #include "db/Statement.h"
 
 #include <QSqlRecord>
+#include <algorithm>
+#include <iterator>
 
 namespace db {
 
@@ -134,6 +136,14 @@ void KeyedRowStore::deleteRow(int index, const QVariantList &seen) {
         throw;
     }
     m_cache.removeAt(index);
+}
+
+void KeyedRowStore::updateKeys(const std::vector<qint64> &written) {
+    const std::vector<qint64> present = m_table->presentKeys(written);
+    std::vector<qint64> gone;
+    std::set_difference(written.begin(), written.end(), present.begin(), present.end(),
+                        std::back_inserter(gone));
+    m_cache.updateKeys(present, gone);
 }
 
 } // namespace db

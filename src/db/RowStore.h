@@ -52,6 +52,16 @@ public:
     // Deletes the row, after checking that it is still stored as the user saw it. Throws
     // RowConflict (the row is cached as stored now) or DatabaseError.
     virtual void deleteRow(int index, const QVariantList &seen);
+
+    // Following other programs' writes, for results read by key (no placeholder may stand).
+    // The table behind the result; none when the result is not read by key.
+    virtual std::shared_ptr<const KeyedTable> keyedTable() const { return {}; }
+    // Drops every value read so far: rows are read again when next asked for.
+    virtual void forgetValues() {}
+    // The result now holds these keys, in key order.
+    virtual void replaceKeys(std::vector<qint64>) {}
+    // Rows with these keys were written: each joins or leaves the result as it holds now.
+    virtual void updateKeys(const std::vector<qint64> &) {}
 };
 
 // Any query text: every row read once into memory. Read-only.
@@ -98,6 +108,11 @@ public:
     void releaseRow() override { m_writer.release(); }
     QVariantList write(int index, const RowWrite &write) override;
     void deleteRow(int index, const QVariantList &seen) override;
+
+    std::shared_ptr<const KeyedTable> keyedTable() const override { return m_table; }
+    void forgetValues() override { m_cache.forget(); }
+    void replaceKeys(std::vector<qint64> keys) override { m_cache.replaceKeys(std::move(keys)); }
+    void updateKeys(const std::vector<qint64> &written) override;
 
     static constexpr int WindowRows = RowCache::WindowRows;
 

@@ -34,6 +34,10 @@ public:
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;
     bool isBusy(const QSqlError &error) const override;
+    // Changes whenever another connection commits to the file: microseconds, no reading.
+    QString changeCounterStatement(const QString &) const override {
+        return QStringLiteral("PRAGMA data_version");
+    }
 };
 
 } // namespace db
