@@ -18,6 +18,13 @@ public:
     QString keyColumn(const QSqlDatabase &db, const QString &table) const override;
     QString continueNumberingStatement(const QString &table,
                                        const QString &keyColumn) const override;
+    bool numbersKey(const QSqlDatabase &db, const QString &table,
+                    const QString &keyColumn) const override;
+    QString numberKeyStatement(const QString &table, const QString &keyColumn) const override;
+    QString snapshotStatement() const override {
+        return QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    }
+    BulkLoader bulkLoader() const override { return BulkLoader::CopyFromStdin; }
     QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;

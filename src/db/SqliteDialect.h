@@ -19,6 +19,8 @@ public:
     QString identityKeyType() const override {
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
     }
+    // REAL is 8 bytes here.
+    QString doubleType() const override { return QStringLiteral("REAL"); }
     QString booleanLiteral(bool value) const override {
         return value ? QStringLiteral("1") : QStringLiteral("0");
     }
