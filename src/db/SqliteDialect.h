@@ -25,6 +25,7 @@ public:
         return value ? QStringLiteral("1") : QStringLiteral("0");
     }
     QString caseBlindLike(const QString &column) const override;
+    BulkLoader bulkLoader() const override { return BulkLoader::EmbeddedStatement; }
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString rowLockStatement(const QString &, const QString &) const override { return {}; }
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;

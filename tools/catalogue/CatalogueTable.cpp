@@ -1,6 +1,6 @@
 #include "CatalogueTable.h"
 
-#include "PostgresCopy.h"
+#include "BulkWriter.h"
 
 #include "data/EquipmentColumns.h"
 #include "data/EquipmentQuery.h"
@@ -24,8 +24,8 @@ constexpr int pageRows = 5000;
 // values up by position in time that grows with their number, so batches stay small.
 constexpr int valuesPerStatement = 1000;
 constexpr int maxBatchRows = 50;
-// Rows sent in one COPY, where the engine has it.
-constexpr int copyBatchRows = 2000;
+// Rows sent at once through the engine's own loader, where it has one.
+constexpr int bulkBatchRows = 2000;
 
 void exec(QSqlDatabase &db, const QString &text) {
     QSqlQuery query(db);
@@ -187,7 +187,7 @@ RowWriter::RowWriter(CatalogueTable &table, const QStringList &columns, const QS
     : m_table(table), m_columns(columns), m_originName(originName),
       m_batchRows(std::clamp(valuesPerStatement / int(std::max<qsizetype>(columns.size(), 1)), 1,
                              maxBatchRows)),
-      m_copy(PostgresCopy::forConnection(table.database(), tableName, columns)) {
+      m_bulk(BulkWriter::forConnection(table.database(), tableName, columns)) {
     const std::vector<db::ColumnInfo> stored = table.columnInfos();
     for (const QString &column : columns) {
         const auto found = std::find_if(stored.begin(), stored.end(), [&](const auto &info) {
@@ -197,8 +197,8 @@ RowWriter::RowWriter(CatalogueTable &table, const QStringList &columns, const QS
         info.name = canonicalColumnName(column);
         m_rules.emplace_back(info);
     }
-    if (m_copy)
-        m_batchRows = copyBatchRows;
+    if (m_bulk)
+        m_batchRows = bulkBatchRows;
 }
 
 RowWriter::~RowWriter() = default;
@@ -263,7 +263,7 @@ void RowWriter::flush() {
     QString reason;
     {
         db::Transaction batch(db, what);
-        const bool sent = m_copy ? m_copy->send(m_pending, m_columns.size(), &reason)
+        const bool sent = m_bulk ? m_bulk->send(m_pending, m_columns.size(), &reason)
                                  : insert(prepare(rows == m_batchRows ? m_batch : partial, rows),
                                           rows, 0, &reason);
         if (sent) {

@@ -16,7 +16,7 @@
 
 namespace catalogue {
 
-class PostgresCopy;
+class BulkWriter;
 
 // A failure of the tool's work; the message is what the user reads.
 class CatalogueError : public std::runtime_error {
@@ -114,7 +114,7 @@ private:
     std::optional<QSqlQuery> m_batch;  // a whole batch, prepared once
     std::optional<QSqlQuery> m_single; // one row, for finding a refused one
     int m_batchRows;
-    std::unique_ptr<PostgresCopy> m_copy; // the bulk path, where the engine has one
+    std::unique_ptr<BulkWriter> m_bulk; // the engine's own loader, where it has one
 };
 
 } // namespace catalogue

@@ -1,6 +1,7 @@
 #include "Csv.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace catalogue {
 
@@ -16,6 +17,9 @@ bool needsQuotes(const QByteArray &text) {
 }
 
 QString decodeUtf8(const QByteArray &bytes, int line) {
+    // Most fields are ASCII, which needs no decoder.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0 && c != 0x7f; }))
+        return QString::fromLatin1(bytes);
     // A U+FEFF at the start of a value is part of the value.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                      QStringDecoder::Flag::ConvertInitialBom);

@@ -62,11 +62,9 @@ void appendValue(const QVariant &value, QByteArray *data) {
 
 } // namespace
 
-std::unique_ptr<PostgresCopy> PostgresCopy::forConnection(QSqlDatabase &db, const QString &table,
-                                                          const QStringList &columns) {
+std::unique_ptr<BulkWriter> PostgresCopy::forConnection(QSqlDatabase &db, const QString &table,
+                                                        const QStringList &columns) {
     const db::Dialect &dialect = db::Dialect::of(db);
-    if (dialect.bulkLoader() != db::Dialect::BulkLoader::CopyFromStdin)
-        return nullptr;
     // The driver hands out its libpq connection (a PGconn pointer) as its handle.
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || !QByteArray(handle.typeName()).endsWith('*'))
@@ -74,7 +72,7 @@ std::unique_ptr<PostgresCopy> PostgresCopy::forConnection(QSqlDatabase &db, cons
     QStringList names;
     for (const QString &column : columns)
         names << dialect.quoted(column);
-    return std::unique_ptr<PostgresCopy>(
+    return std::unique_ptr<BulkWriter>(
         new PostgresCopy(*static_cast<PGconn *const *>(handle.constData()),
                          QStringLiteral("COPY %1 (%2) FROM STDIN")
                              .arg(dialect.quoted(table), names.join(QLatin1Char(',')))));

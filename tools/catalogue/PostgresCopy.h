@@ -1,23 +1,17 @@
 #pragma once
 
-#include <QSqlDatabase>
-#include <QStringList>
-#include <QVariant>
-#include <memory>
+#include "BulkWriter.h"
 
 namespace catalogue {
 
-// Sends rows to a table with COPY ... FROM STDIN in the text format, inside the
-// connection's open transaction, where the engine's dialect has that bulk loader: one
-// round trip for thousands of rows and no per-value binding.
-class PostgresCopy {
+// Sends rows to a PostgreSQL table with COPY ... FROM STDIN in the text format through
+// libpq: one round trip for thousands of rows.
+class PostgresCopy : public BulkWriter {
 public:
-    // The copier for a connection whose engine loads this way; null for any other.
-    static std::unique_ptr<PostgresCopy> forConnection(QSqlDatabase &db, const QString &table,
-                                                       const QStringList &columns);
-    // Sends rows given as consecutive values; false with the reason when the server refused
-    // them or stored another number of rows than were sent.
-    bool send(const QVariantList &values, qsizetype columnCount, QString *reason);
+    // The copier for a libpq connection handle; null when the driver hands out none.
+    static std::unique_ptr<BulkWriter> forConnection(QSqlDatabase &db, const QString &table,
+                                                     const QStringList &columns);
+    bool send(const QVariantList &values, qsizetype columnCount, QString *reason) override;
 
     // The rows in the text form COPY reads: tab-separated, \N for NULL, and backslash,
     // tab, line feed and carriage return escaped, so that no value can end or change the
