@@ -4,9 +4,14 @@
 // must not turn into new files, tables keyed by something else than Number, standard
 // input and output, and its help.
 #include "Csv.h"
+#include "Progress.h"
 
 #include <QBuffer>
 #include <QtTest>
+#include <csignal>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using catalogue::CsvError;
 using catalogue::CsvReader;
@@ -190,6 +195,34 @@ private slots:
             }
         }
         QVERIFY(!reader.readRecord(&fields));
+    }
+
+    // Ctrl-C during a long run leaves the terminal's line clean for the shell's prompt.
+    void interruptClearsTheProgressLine() {
+        int master = -1;
+        int slave = -1;
+        QVERIFY(openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            std::FILE *terminal = fdopen(slave, "w");
+            catalogue::Progress progress(QStringLiteral("import"), 0, terminal);
+            usleep(250000);
+            progress.advance(42);
+            std::raise(SIGINT);
+            _exit(0);
+        }
+        ::close(slave);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+        QByteArray shown;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, n);
+        ::close(master);
+        QVERIFY2(shown.contains("import: 42 rows"), shown.constData());
+        QVERIFY2(shown.endsWith("\r\033[K"), shown.toPercentEncoding().constData());
     }
 
     // Only `create` and `demo` make a database file, and only for the editor's alias; a

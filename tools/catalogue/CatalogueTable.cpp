@@ -225,7 +225,7 @@ void RowWriter::add(QVariantList &values, qint64 origin) {
         if (!m_rules[size_t(i)].convert(values[i], &reason))
             refuse(origin,
                    QStringLiteral("column %1: %2").arg(m_rules[size_t(i)].columnName(), reason));
-    m_pending += values;
+    m_pending.append(std::move(values));
     m_origins << origin;
     if (m_origins.size() >= m_batchRows)
         flush();
