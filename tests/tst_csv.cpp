@@ -163,6 +163,27 @@ private slots:
         }
     }
 
+    // A field longer than any column holds is refused once it passes the limit, without
+    // reading it whole.
+    void refusesAFieldOverTheLimit() {
+        QByteArray data("a,b\r\n1,\"" + QByteArray(1 << 20, 'x'));
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        CsvReader reader(buffer);
+        reader.setFieldLimit(1000);
+        QVariantList fields;
+        QVERIFY(reader.readRecord(&fields));
+        try {
+            reader.readRecord(&fields);
+            QFAIL("the field was read");
+        } catch (const CsvError &error) {
+            QCOMPARE(error.line(), 2);
+            QVERIFY2(error.message().contains(QLatin1String("field 2 is longer than any column")),
+                     qPrintable(error.message()));
+        }
+        QVERIFY(buffer.pos() < data.size());
+    }
+
     void writtenValuesReadBack() {
         const QVariantList values{QVariant(),
                                   QString(),

@@ -64,6 +64,16 @@ QString shownName(const QString &name) {
     return name.size() <= 40 ? name : name.left(40) + QStringLiteral("…");
 }
 
+// The longest CSV field a column can take, in bytes: a text column's length in UTF-8 (four
+// bytes a character at most), room for any number; unlimited (-1) for a text column
+// without length.
+qsizetype fieldLimit(const db::ColumnInfo &column) {
+    constexpr qsizetype numberBytes = 1024;
+    if (column.type != db::FieldType::String)
+        return numberBytes;
+    return column.size > 0 ? std::max(numberBytes, qsizetype(column.size) * 4) : -1;
+}
+
 QString headerHint(const QString &name) {
     for (const char separator : {';', '\t', '|'})
         if (name.contains(QLatin1Char(separator)))
@@ -172,7 +182,6 @@ QString exportCsv(const QString &alias, const QString &fileName) {
     table.inSnapshot([&] {
         const qint64 expected = table.count();
         Progress progress(QStringLiteral("export"), expected);
-        QVariantList texts;
         table.forEachRow(columns, [&](const QVariant &, QVariantList &values) {
             for (QVariant &value : values)
                 value = exportedValue(value);
@@ -204,13 +213,17 @@ QString importCsv(const QString &alias, const QString &fileName, char separator)
         table.inTransaction([&] {
             if (!table.exists())
                 table.create();
-            const QStringList targetColumns = table.columns();
+            const std::vector<db::ColumnInfo> targetInfos = table.columnInfos();
+            QStringList targetColumns;
+            for (const db::ColumnInfo &info : targetInfos)
+                targetColumns << info.name;
             CsvReader reader(file, separator);
             QVariantList header;
             if (!reader.readRecord(&header))
                 throw CsvError(1, QStringLiteral("the file is empty; a header of column names "
                                                  "is expected"));
             QStringList columns;
+            qsizetype limit = 0;
             for (const QVariant &name : header) {
                 const QString text = name.toString();
                 const qsizetype at = indexOfColumn(targetColumns, text);
@@ -220,7 +233,10 @@ QString importCsv(const QString &alias, const QString &fileName, char separator)
                 if (columns.contains(targetColumns.at(at)))
                     throw CsvError(1, QStringLiteral("the column '%1' is named twice").arg(text));
                 columns << targetColumns.at(at);
+                const qsizetype longest = fieldLimit(targetInfos[size_t(at)]);
+                limit = limit < 0 || longest < 0 ? -1 : std::max(limit, longest);
             }
+            reader.setFieldLimit(std::max<qsizetype>(limit, 0));
             RowWriter writer(table, columns, QStringLiteral("line"));
             Progress progress(QStringLiteral("import"), 0);
             QVariantList fields;

@@ -18,7 +18,8 @@ bool needsQuotes(const QByteArray &text) {
 
 QString decodeUtf8(const QByteArray &bytes, int line) {
     // Most fields are ASCII, which needs no decoder.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0 && c != 0x7f; }))
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return QString::fromLatin1(bytes);
     // A U+FEFF at the start of a value is part of the value.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
@@ -115,6 +116,13 @@ void CsvReader::start() {
     m_separator = semicolons > 0 && commas == 0 ? ';' : ',';
 }
 
+CsvError CsvReader::tooLong(int line, qsizetype field) const {
+    return CsvError(line, QStringLiteral("field %1 is longer than any column holds (more than "
+                                         "%2 bytes)")
+                              .arg(field + 1)
+                              .arg(m_fieldLimit));
+}
+
 bool CsvReader::readRecord(QVariantList *fields) {
     fields->clear();
     if (!m_started)
@@ -155,6 +163,8 @@ bool CsvReader::readRecord(QVariantList *fields) {
                     ++m_line;
                 }
                 field += char(c);
+                if (m_fieldLimit > 0 && field.size() > m_fieldLimit)
+                    throw tooLong(openedOn, fields->size());
             }
             if (c >= 0 && c != separator && c != '\r' && c != '\n')
                 throw CsvError(openedOn,
@@ -169,6 +179,8 @@ bool CsvReader::readRecord(QVariantList *fields) {
                     throw CsvError(m_line,
                                    QStringLiteral("a quote inside a field that is not quoted"));
                 field += char(c);
+                if (m_fieldLimit > 0 && field.size() > m_fieldLimit)
+                    throw tooLong(m_line, fields->size());
                 c = next();
             }
         }

@@ -52,15 +52,20 @@ public:
     // The line on which the last record read began (1-based).
     int recordLine() const { return m_recordLine; }
     char separator() const { return m_separator; }
+    // Refuses a field longer than this many bytes as soon as it is (0: no limit), so that a
+    // huge field no column could hold is not read into memory whole.
+    void setFieldLimit(qsizetype bytes) { m_fieldLimit = bytes; }
 
 private:
     bool fill();
     int next();
     int peek();
     void start();
+    CsvError tooLong(int line, qsizetype field) const;
 
     QIODevice &m_device;
     char m_separator;
+    qsizetype m_fieldLimit = 0;
     bool m_started = false;
     QByteArray m_buffer;
     qsizetype m_position = 0;
