@@ -110,15 +110,20 @@ QString CatalogueTable::keyColumn() const {
     return m_dialect->keyColumn(m_db, tableName);
 }
 
-void CatalogueTable::forEachRow(
-    const QStringList &columns,
-    const std::function<void(const QVariant &key, QVariantList &values)> &row) {
+QString CatalogueTable::requireKey() const {
     const QString key = keyColumn();
     if (key.isEmpty())
         throw CatalogueError(QStringLiteral("The rows of the table %1 of alias %2 are not keyed "
                                             "by Number (korvandel-catalogue check %2 shows "
-                                            "why), so they cannot be read a page at a time")
+                                            "why), so they cannot be read in a stable order")
                                  .arg(tableName, m_alias));
+    return key;
+}
+
+void CatalogueTable::forEachRow(
+    const QStringList &columns,
+    const std::function<void(const QVariant &key, QVariantList &values)> &row) {
+    const QString key = requireKey();
     QStringList selected{quoted(key)};
     for (const QString &column : columns)
         selected << quoted(column);

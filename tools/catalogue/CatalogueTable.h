@@ -58,6 +58,8 @@ public:
     // The column that identifies the rows (the dialect's rule); empty when there is none.
     QString keyColumn() const;
 
+    // The key column; throws CatalogueError (with check's words) when the rows have none.
+    QString requireKey() const;
     // Reads the given columns of every row in key order, a page at a time, so that no
     // more than a page is held in memory; the row's key comes first. Throws CatalogueError
     // for a table whose rows have no key.

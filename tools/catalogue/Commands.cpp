@@ -2,6 +2,7 @@
 
 #include "CatalogueTable.h"
 #include "Csv.h"
+#include "PostgresCopy.h"
 #include "Progress.h"
 #include "Upgrade.h"
 #include "data/DemoCatalogue.h"
@@ -182,12 +183,36 @@ QString exportCsv(const QString &alias, const QString &fileName) {
     table.inSnapshot([&] {
         const qint64 expected = table.count();
         Progress progress(QStringLiteral("export"), expected);
-        table.forEachRow(columns, [&](const QVariant &, QVariantList &values) {
-            for (QVariant &value : values)
-                value = exportedValue(value);
-            ok = writer.writeRecord(values) && ok;
-            progress.advance(++rows);
-        });
+        if (table.dialect().bulkLoader() == db::Dialect::BulkLoader::CopyFromStdin) {
+            // The server writes the CSV itself; yes/no values are asked for as 1 and 0.
+            QStringList selected;
+            for (const db::ColumnInfo &column : table.columnInfos())
+                selected << (column.type == db::FieldType::Boolean
+                                 ? QStringLiteral("%1::int").arg(table.quoted(column.name))
+                                 : table.quoted(column.name));
+            const QString query =
+                QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                    .arg(selected.join(QLatin1Char(',')), table.quoted(QStringLiteral("Equipment")),
+                         table.quoted(table.requireKey()));
+            QString reason;
+            const bool copied = PostgresCopy::readCsv(
+                table.database(), query,
+                [&](const QByteArray &record) {
+                    progress.advance(rows + 1);
+                    return file->write(record) == record.size();
+                },
+                &rows, &reason);
+            if (!copied && !reason.isEmpty())
+                throw CatalogueError(reason);
+            ok = ok && copied;
+        } else {
+            table.forEachRow(columns, [&](const QVariant &, QVariantList &values) {
+                for (QVariant &value : values)
+                    value = exportedValue(value);
+                ok = writer.writeRecord(values) && ok;
+                progress.advance(++rows);
+            });
+        }
         if (rows != expected)
             throw CatalogueError(QStringLiteral("%1 of the %2 of alias %3 were read; nothing was "
                                                 "exported")

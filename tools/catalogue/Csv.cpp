@@ -48,7 +48,8 @@ bool CsvWriter::writeRecord(const QVariantList &values) {
         if (value.isNull())
             continue;
         const QByteArray text = value.toString().toUtf8();
-        if (needsQuotes(text)) {
+        // A lone \. would end the data of a COPY: quoted as PostgreSQL writes it.
+        if (needsQuotes(text) || (values.size() == 1 && text == "\\.")) {
             m_line += '"';
             m_line += QByteArray(text).replace('"', "\"\"");
             m_line += '"';

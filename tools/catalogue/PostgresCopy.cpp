@@ -60,22 +60,74 @@ void appendValue(const QVariant &value, QByteArray *data) {
     }
 }
 
-} // namespace
-
-std::unique_ptr<BulkWriter> PostgresCopy::forConnection(QSqlDatabase &db, const QString &table,
-                                                        const QStringList &columns) {
-    const db::Dialect &dialect = db::Dialect::of(db);
+PGconn *libpqConnection(QSqlDatabase &db) {
     // The driver hands out its libpq connection (a PGconn pointer) as its handle.
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || !QByteArray(handle.typeName()).endsWith('*'))
         return nullptr;
+    return *static_cast<PGconn *const *>(handle.constData());
+}
+
+} // namespace
+
+bool PostgresCopy::readCsv(QSqlDatabase &db, const QString &query,
+                           const std::function<bool(const QByteArray &)> &record, qint64 *rows,
+                           QString *reason) {
+    PGconn *connection = libpqConnection(db);
+    if (!connection) {
+        *reason = QStringLiteral("the database driver gives no connection to copy through");
+        return false;
+    }
+    const QByteArray statement =
+        QStringLiteral("COPY (%1) TO STDOUT WITH (FORMAT csv)").arg(query).toUtf8();
+    PGresult *start = PQexec(connection, statement.constData());
+    const bool copying = PQresultStatus(start) == PGRES_COPY_OUT;
+    if (!copying)
+        *reason = resultError(start);
+    PQclear(start);
+    if (!copying)
+        return false;
+    bool ok = true;
+    QByteArray line;
+    char *buffer = nullptr;
+    int size = 0;
+    // Each message of the copy is one record, ending with its line break.
+    while ((size = PQgetCopyData(connection, &buffer, 0)) > 0) {
+        if (ok) {
+            line.resize(0);
+            line.append(buffer, size - 1);
+            line.append("\r\n", 2);
+            ok = record(line);
+            ++*rows;
+        }
+        PQfreemem(buffer);
+    }
+    if (size == -2) {
+        ok = false;
+        *reason = lastError(connection);
+    }
+    while (PGresult *result = PQgetResult(connection)) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK && ok) {
+            ok = false;
+            *reason = resultError(result);
+        }
+        PQclear(result);
+    }
+    return ok;
+}
+
+std::unique_ptr<BulkWriter> PostgresCopy::forConnection(QSqlDatabase &db, const QString &table,
+                                                        const QStringList &columns) {
+    const db::Dialect &dialect = db::Dialect::of(db);
+    PGconn *connection = libpqConnection(db);
+    if (!connection)
+        return nullptr;
     QStringList names;
     for (const QString &column : columns)
         names << dialect.quoted(column);
-    return std::unique_ptr<BulkWriter>(
-        new PostgresCopy(*static_cast<PGconn *const *>(handle.constData()),
-                         QStringLiteral("COPY %1 (%2) FROM STDIN")
-                             .arg(dialect.quoted(table), names.join(QLatin1Char(',')))));
+    return std::unique_ptr<BulkWriter>(new PostgresCopy(
+        connection, QStringLiteral("COPY %1 (%2) FROM STDIN")
+                        .arg(dialect.quoted(table), names.join(QLatin1Char(',')))));
 }
 
 void PostgresCopy::encode(const QVariantList &values, qsizetype columnCount, QByteArray *data) {

@@ -2,6 +2,8 @@
 
 #include "BulkWriter.h"
 
+#include <functional>
+
 namespace catalogue {
 
 // Sends rows to a PostgreSQL table with COPY ... FROM STDIN in the text format through
@@ -12,6 +14,14 @@ public:
     static std::unique_ptr<BulkWriter> forConnection(QSqlDatabase &db, const QString &table,
                                                      const QStringList &columns);
     bool send(const QVariantList &values, qsizetype columnCount, QString *reason) override;
+
+    // Runs COPY (query) TO STDOUT in CSV form on a libpq connection and hands each record
+    // to the sink, its line break made CRLF as the tool writes CSV: NULL is an empty field,
+    // an empty text "", and only fields that need it are quoted. The number of records is
+    // counted in *rows. False with the reason when the server or the sink failed.
+    static bool readCsv(QSqlDatabase &db, const QString &query,
+                        const std::function<bool(const QByteArray &)> &record, qint64 *rows,
+                        QString *reason);
 
     // The rows in the text form COPY reads: tab-separated, \N for NULL, and backslash,
     // tab, line feed and carriage return escaped, so that no value can end or change the
