@@ -107,7 +107,7 @@ public:
     // --- bulk transfer ---
     enum class BulkLoader {
         None,              // rows are inserted with prepared statements
-        CopyFromStdin,     // COPY ... FROM STDIN in the text format, through the client library
+        CopyFromStdin,     // COPY ... FROM STDIN (and TO STDOUT), through the client library
         EmbeddedStatement, // one INSERT prepared and stepped through the engine's own library
     };
     virtual BulkLoader bulkLoader() const { return BulkLoader::None; }
