@@ -1,7 +1,7 @@
 #!/bin/bash
 # End-to-end run of the editor in a real X session, driven as a user would drive it.
 #
-#   scripts/e2e-main.sh <korvandel binary> <make_demo_catalogue binary> [screenshot dir]
+#   scripts/e2e-main.sh <korvandel binary> <korvandel-catalogue binary> [screenshot dir]
 #
 # Starts the editor on the demo catalogue in a temporary work folder, then with the mouse
 # and keyboard: Edit, change the heat field, Post (the database file must hold the new
@@ -20,14 +20,14 @@
 set -u
 
 if [ $# -lt 2 ]; then
-    echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
+    echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
     exit 2
 fi
 source "$(dirname "$0")/e2e-lib.sh"
 e2e_run_in_x "$0" "$@"
 
 KORVANDEL=$(realpath "$1")
-MAKE_DEMO=$(realpath "$2")
+CATALOGUE=$(realpath "$2")
 SHOTS=${3:+$(realpath -m "$3")}
 
 T=$(mktemp -d /tmp/korvandel-e2e.XXXXXX)
@@ -52,7 +52,8 @@ DB="$T/work/VantrelDB.sqlite"
 sql() { sqlite3 -readonly "$DB" "$1"; }
 
 mkdir -p "$T/work" "$T/home/.config" "$T/Audio/Default"
-"$MAKE_DEMO" "$DB" || fail "cannot write the demo catalogue"
+(cd "$T/work" && HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$CATALOGUE" demo VantrelDB \
+    >/dev/null) || fail "cannot write the demo catalogue"
 # The first row's fire sound "laser" names a FIFO: opening it for reading would block.
 mkfifo "$T/Audio/Default/laser.wav" || fail "cannot make the FIFO"
 

@@ -10,7 +10,10 @@ scripts/setup.sh
 scripts/build.sh build >/dev/null
 demo="$root/work/demo"
 mkdir -p "$demo/Editor" "$demo/Audio/Default"
-build/tools/korvandel-make-demo "$demo/Editor/VantrelDB.sqlite"
+# An existing catalogue is left alone, so a designer's edits to the demo survive a restart.
+if [ ! -s "$demo/Editor/VantrelDB.sqlite" ]; then
+    (cd "$demo/Editor" && "$root/build/src/app/korvandel-catalogue" demo VantrelDB)
+fi
 if [ -x scripts/make-demo-audio.sh ] && [ -z "$(ls -A "$demo/Audio/Default")" ]; then
     scripts/make-demo-audio.sh "$demo/Audio/Default"
 fi

@@ -10,5 +10,5 @@ target_link_libraries(make_demo_catalogue PRIVATE korvandel_data)
 # The editor in a real X session, driven with xdotool (needs xvfb, xdotool, imagemagick,
 # sqlite3; see scripts/packages-main.txt).
 add_test(NAME e2e_main COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e-main.sh
-    $<TARGET_FILE:korvandel> $<TARGET_FILE:make_demo_catalogue>)
+    $<TARGET_FILE:korvandel> $<TARGET_FILE:korvandel-catalogue>)
 set_tests_properties(e2e_main PROPERTIES LABELS "e2e" TIMEOUT 180 RUN_SERIAL TRUE)

@@ -34,10 +34,61 @@ void addSecondAlias(const QString &name) {
         settings.setValue(it.key(), it.value());
 }
 
-QString tool() {
-    return QCoreApplication::applicationDirPath() +
-           QStringLiteral("/../src/app/korvandel-catalogue");
-}
+// The catalogue tool in a folder of its own, with the server as alias Server beside SQLite
+// aliases whose (empty) files exist.
+class ToolRun {
+public:
+    explicit ToolRun(const QStringList &sqliteAliases) {
+        addSecondAlias(QStringLiteral("Server"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("cfg/korvandel"));
+        const QString ini = m_dir.filePath(QStringLiteral("cfg/korvandel/databases.ini"));
+        QFile::copy(db::AliasRegistry::configFile(), ini);
+        QSettings settings(ini, QSettings::IniFormat);
+        for (const QString &alias : sqliteAliases) {
+            settings.setValue(alias + QStringLiteral("/Driver"), QStringLiteral("SQLITE"));
+            settings.setValue(alias + QStringLiteral("/Path"),
+                              path(alias + QStringLiteral(".sqlite")));
+            QFile file(path(alias + QStringLiteral(".sqlite")));
+            file.open(QIODevice::WriteOnly);
+        }
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("cfg")));
+    }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    void start(QProcess &process, const QStringList &arguments) const {
+        process.setProcessEnvironment(m_environment);
+        process.setWorkingDirectory(m_dir.path());
+        const QString override = qEnvironmentVariable("KORVANDEL_CATALOGUE_TOOL");
+        process.start(override.isEmpty() ? QCoreApplication::applicationDirPath() +
+                                               QStringLiteral("/../src/app/korvandel-catalogue")
+                                         : override,
+                      arguments);
+    }
+    // The exit status (-1 when it did not end within a minute) and the error stream.
+    std::pair<int, QString> run(const QStringList &arguments) const {
+        QProcess process;
+        start(process, arguments);
+        if (!process.waitForFinished(60000))
+            process.kill();
+        process.waitForFinished();
+        return {
+            process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError() + process.readAllStandardOutput())};
+    }
+    // The rows of a SQLite alias's table, one line each, values quoted.
+    QString dump(const QString &alias, const QString &select = QStringLiteral("*")) const {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"),
+                     {path(alias + QStringLiteral(".sqlite")), QStringLiteral(".mode quote"),
+                      QStringLiteral("SELECT %1 FROM Equipment ORDER BY Number").arg(select)});
+        sqlite.waitForFinished();
+        return QString::fromUtf8(sqlite.readAllStandardOutput());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+};
 
 } // namespace
 
@@ -142,71 +193,52 @@ private slots:
     // SQLite -> PostgreSQL -> CSV -> SQLite leaves every value as it was, NULL apart from
     // empty text; a bad CSV line is named and changes nothing.
     void catalogueToolRoundTrip() {
-        QTemporaryDir dir;
-        const QString ini = db::AliasRegistry::configFile();
-        {
-            QSettings settings(ini, QSettings::IniFormat);
-            for (const QString &alias : {QStringLiteral("Start"), QStringLiteral("End")}) {
-                settings.setValue(alias + QStringLiteral("/Driver"), QStringLiteral("SQLITE"));
-                settings.setValue(alias + QStringLiteral("/Path"),
-                                  dir.filePath(alias + QStringLiteral(".sqlite")));
-                QFile file(dir.filePath(alias + QStringLiteral(".sqlite")));
-                file.open(QIODevice::WriteOnly);
-            }
-        }
-        addSecondAlias(QStringLiteral("Server"));
+        const ToolRun tool(
+            {QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Fresh")});
         catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/cfg"));
-        QDir(dir.path()).mkpath(QStringLiteral("cfg/korvandel"));
-        QFile::copy(ini, dir.path() + QStringLiteral("/cfg/korvandel/databases.ini"));
-        auto run = [&](const QStringList &arguments) {
-            QProcess process;
-            process.setProcessEnvironment(environment);
-            process.setWorkingDirectory(dir.path());
-            process.start(tool(), arguments);
-            process.waitForFinished(60000);
-            return std::make_pair(process.exitCode(),
-                                  QString::fromUtf8(process.readAllStandardError()));
-        };
-        QCOMPARE(run({QStringLiteral("demo"), QStringLiteral("Start")}).first, 0);
+        QCOMPARE(tool.run({QStringLiteral("demo"), QStringLiteral("Start")}).first, 0);
         // Values that the round trip must keep: empty text beside NULL, quotes, commas,
-        // line breaks, characters beyond Latin-1, the ends of the small-integer range.
+        // line breaks, backslashes and COPY's end marker, characters beyond Latin-1, the
+        // ends of the small-integer range, a weight with 8 digits.
         {
             QSqlDatabase start =
                 QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("start"));
-            start.setDatabaseName(dir.filePath(QStringLiteral("Start.sqlite")));
+            start.setDatabaseName(tool.path(QStringLiteral("Start.sqlite")));
             start.open();
             QSqlQuery query(start);
             QVERIFY(query.exec(QStringLiteral(
                 "INSERT INTO Equipment (Code, Name, Description1, Description2, HeatToUser, "
                 "RangeL, Weight, BeamWeapon) VALUES ('EDGE', '', 'say \"hi\", then\nleave', "
-                "'Ægir ✓ 🚀', -32768, 32767, 0.1, 0)")));
+                "'Ægir ✓ 🚀', -32768, 32767, 1234.5678, 0), ('END', '\\.', 'a\n\\.\nb', "
+                "'\\N\t\\', 1, 2, 0.1, 1)")));
             query.finish();
             start.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("start"));
-        const QString csv = dir.filePath(QStringLiteral("catalogue.csv"));
+        const QString csv = tool.path(QStringLiteral("catalogue.csv"));
         QCOMPARE(
-            run({QStringLiteral("copy"), QStringLiteral("Start"), QStringLiteral("Server")}).first,
+            run(tool, {QStringLiteral("copy"), QStringLiteral("Start"), QStringLiteral("Server")}),
             0);
-        QCOMPARE(run({QStringLiteral("export-csv"), QStringLiteral("Server"), csv}).first, 0);
-        QCOMPARE(run({QStringLiteral("import-csv"), QStringLiteral("End"), csv}).first, 0);
-        QCOMPARE(run({QStringLiteral("check"), QStringLiteral("Server")}).first, 0);
+        QCOMPARE(
+            catalogue->otherRuns(QStringLiteral(
+                "SELECT name, weight FROM equipment WHERE code IN ('END', 'EDGE') ORDER BY code;")),
+            QStringLiteral("|1234.5678\n\\.|0.1"));
+        QCOMPARE(run(tool, {QStringLiteral("export-csv"), QStringLiteral("Server"), csv}), 0);
+        QCOMPARE(run(tool, {QStringLiteral("import-csv"), QStringLiteral("End"), csv}), 0);
+        QCOMPARE(run(tool, {QStringLiteral("check"), QStringLiteral("Server")}), 0);
+        // Both engines write the same rows into the same bytes.
+        const QString again = tool.path(QStringLiteral("again.csv"));
+        QCOMPARE(run(tool, {QStringLiteral("export-csv"), QStringLiteral("End"), again}), 0);
+        QFile server(csv);
+        QFile embedded(again);
+        QVERIFY(server.open(QIODevice::ReadOnly) && embedded.open(QIODevice::ReadOnly));
+        QCOMPARE(embedded.readAll(), server.readAll());
 
-        auto dump = [&](const QString &name) {
-            QProcess sqlite;
-            sqlite.start(QStringLiteral("sqlite3"),
-                         {dir.filePath(name), QStringLiteral(".mode quote"),
-                          QStringLiteral("SELECT * FROM Equipment ORDER BY Number")});
-            sqlite.waitForFinished();
-            return QString::fromUtf8(sqlite.readAllStandardOutput());
-        };
-        // The demo keeps a few yes/no columns as words, which a BOOLEAN column on the server
-        // reads as yes/no: compare the rows without those.
+        // The demo keeps a few yes/no columns as words, which are stored as yes/no values
+        // when copied: compare the rows without those.
         const QString words = QStringLiteral("'True'|'False'|'true'|'false'|'yes'");
-        QString before = dump(QStringLiteral("Start.sqlite"));
-        const QString after = dump(QStringLiteral("End.sqlite"));
+        QString before = tool.dump(QStringLiteral("Start"));
+        const QString after = tool.dump(QStringLiteral("End"));
         QVERIFY(before.contains(QStringLiteral("'EDGE',''")));
         QVERIFY(after.contains(QStringLiteral("'Ægir ✓ 🚀'")));
         QStringList beforeLines = before.split(QLatin1Char('\n'));
@@ -224,10 +256,115 @@ private slots:
         bad.write("999999,\"open quote\r\n");
         bad.close();
         const auto [status, message] =
-            run({QStringLiteral("import-csv"), QStringLiteral("Fresh"), csv});
+            tool.run({QStringLiteral("import-csv"), QStringLiteral("Fresh"), csv});
         QCOMPARE(status, 1);
         QVERIFY2(message.contains(QStringLiteral("line %1:").arg(badLine)), qPrintable(message));
-        QCOMPARE(dump(QStringLiteral("Fresh.sqlite")), QString());
+        QCOMPARE(tool.dump(QStringLiteral("Fresh")), QString());
+    }
+
+    // Values that would end or change COPY's data stream are stored as they are, and the
+    // count of rows the server stored is the count read.
+    void importKeepsCopyMarkers() {
+        const ToolRun tool({});
+        catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
+        QCOMPARE(run(tool, {QStringLiteral("create"), QStringLiteral("Server")}), 0);
+        QFile file(tool.path(QStringLiteral("in.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Name\na\n\\.\n\"x\n\\.\ny\"\n\\N\n");
+        file.close();
+        const auto [status, message] =
+            tool.run({QStringLiteral("import-csv"), QStringLiteral("Server"), file.fileName()});
+        QCOMPARE(status, 0);
+        QVERIFY2(message.contains(QLatin1String("Imported 4 rows")), qPrintable(message));
+        QCOMPARE(
+            catalogue->otherRuns(QStringLiteral("SELECT replace(name, E'\\n', '/') FROM equipment "
+                                                "ORDER BY number;")),
+            QStringLiteral("a\n\\.\nx/\\./y\n\\N"));
+    }
+
+    // A table whose Number is no key (duplicates, NULLs) is refused with check's words,
+    // not read page by page for ever or in part.
+    void exportRefusesATableWithoutKey() {
+        const ToolRun tool({});
+        catalogue->otherRuns(QStringLiteral(
+            "DROP TABLE IF EXISTS Equipment;\n"
+            "CREATE TABLE Equipment (Number INTEGER, Code VARCHAR(8), Name VARCHAR(40));\n"
+            "INSERT INTO Equipment SELECT CASE WHEN i % 3 = 0 THEN NULL ELSE i % 4000 END, "
+            "'C' || i, 'n' FROM generate_series(1, 12000) AS i;"));
+        const QString csv = tool.path(QStringLiteral("out.csv"));
+        const auto [status, message] =
+            tool.run({QStringLiteral("export-csv"), QStringLiteral("Server"), csv});
+        QCOMPARE(status, 1);
+        QVERIFY2(message.contains(QLatin1String("not keyed by Number")), qPrintable(message));
+        QVERIFY(!QFile::exists(csv));
+        catalogue->otherRuns(QStringLiteral("DROP TABLE Equipment;"));
+    }
+
+    // A copy reads the source at one instant: rows another program deletes, changes and
+    // adds while the copy runs are copied as they were when it began.
+    void copyReadsOneSnapshot() {
+        const ToolRun tool({QStringLiteral("Target")});
+        catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
+        QCOMPARE(run(tool, {QStringLiteral("create"), QStringLiteral("Server")}), 0);
+        catalogue->otherRuns(
+            QStringLiteral("INSERT INTO equipment (code, name) SELECT 'C' || i, 'old' FROM "
+                           "generate_series(1, 40000) AS i;"));
+        QProcess copy;
+        tool.start(copy,
+                   {QStringLiteral("copy"), QStringLiteral("Server"), QStringLiteral("Target")});
+        // Once the first page is read, another program moves the table on.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            catalogue->otherRuns(QStringLiteral(
+                "SELECT count(*) FROM pg_stat_activity WHERE query LIKE 'EXECUTE%';")) != "0",
+            30000);
+        catalogue->otherRuns(QStringLiteral(
+            "BEGIN; DELETE FROM equipment WHERE number = 5; UPDATE equipment SET name = 'new' "
+            "WHERE number = 39990; INSERT INTO equipment (number, code, name) VALUES (999999, "
+            "'LATE', 'new'); COMMIT;"));
+        QVERIFY(copy.waitForFinished(120000));
+        QCOMPARE(copy.exitCode(), 0);
+        QCOMPARE(tool.dump(QStringLiteral("Target"),
+                           QStringLiteral("COUNT(*), SUM(Number = 5), SUM(Name = 'new') ")),
+                 QStringLiteral("40000,1,0\n"));
+    }
+
+    // A table made by an older version: check names a key the server does not number and a
+    // 4-byte Weight; upgrade fixes both in one go and finds nothing to do the second time.
+    void upgradeNumbersTheKeyAndWidensWeight() {
+        const ToolRun tool({});
+        catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
+        QCOMPARE(run(tool, {QStringLiteral("create"), QStringLiteral("Server")}), 0);
+        catalogue->otherRuns(
+            QStringLiteral("ALTER TABLE equipment ALTER COLUMN number DROP IDENTITY;"
+                           "ALTER TABLE equipment ALTER COLUMN weight TYPE REAL;"
+                           "INSERT INTO equipment (number, code, weight) VALUES (7, 'OLD', 1.5);"));
+        auto [status, message] = tool.run({QStringLiteral("check"), QStringLiteral("Server")});
+        QCOMPARE(status, 3);
+        QVERIFY2(message.contains(QLatin1String("key Number is not numbered")) &&
+                     message.contains(QLatin1String("column Weight is a 4-byte number")),
+                 qPrintable(message));
+        std::tie(status, message) = tool.run({QStringLiteral("upgrade"), QStringLiteral("Server")});
+        QCOMPARE(status, 0);
+        QVERIFY2(message.contains(QLatin1String("Weight widened")), qPrintable(message));
+        QCOMPARE(run(tool, {QStringLiteral("check"), QStringLiteral("Server")}), 0);
+        std::tie(status, message) = tool.run({QStringLiteral("upgrade"), QStringLiteral("Server")});
+        QVERIFY2(status == 0 && message.contains(QLatin1String("needs no upgrade")),
+                 qPrintable(message));
+        // New rows are numbered above the old ones and keep eight digits of a weight.
+        QCOMPARE(catalogue
+                     ->otherRuns(QStringLiteral(
+                         "INSERT INTO equipment (code, weight) VALUES ('NEW', 1234.5678) RETURNING "
+                         "number, weight;"))
+                     .section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("8|1234.5678"));
+    }
+
+private:
+    static int run(const ToolRun &tool, const QStringList &arguments) {
+        const auto [status, message] = tool.run(arguments);
+        if (status != 0)
+            qWarning("%s", qPrintable(message));
+        return status;
     }
 };
 

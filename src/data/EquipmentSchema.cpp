@@ -13,6 +13,9 @@ QString declaredType(const EquipmentColumn &column, const db::Dialect &dialect) 
     const QString type = QLatin1String(column.sqlType);
     if (type == QLatin1String("INTEGER PRIMARY KEY"))
         return dialect.identityKeyType();
+    // Weights need more than the 7 digits of a 4-byte float.
+    if (type == QLatin1String("REAL"))
+        return dialect.doubleType();
     return type;
 }
 

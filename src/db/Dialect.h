@@ -18,6 +18,7 @@ struct ColumnInfo {
     QString name;
     FieldType type = FieldType::String;
     int size = 0;
+    bool singlePrecision = false; // a 4-byte floating point column (fewer than 8 digits)
 };
 
 // Waits a connection accepts before it gives up (alias settings).
@@ -74,6 +75,15 @@ public:
     virtual QString continueNumberingStatement(const QString &, const QString &) const {
         return {};
     }
+    // Declared type of a floating point column with 15 or more significant digits.
+    virtual QString doubleType() const { return QStringLiteral("DOUBLE PRECISION"); }
+    // Whether the engine gives the key column a number for a row inserted without one.
+    // Throws DatabaseError.
+    virtual bool numbersKey(const QSqlDatabase &, const QString &, const QString &) const {
+        return true;
+    }
+    // Statement that makes the engine number an existing key column; empty when it cannot.
+    virtual QString numberKeyStatement(const QString &, const QString &) const { return {}; }
     virtual QString booleanLiteral(bool value) const {
         return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     }
@@ -105,6 +115,10 @@ public:
     // Starts a transaction that will write (taking the write lock at once where the
     // engine would otherwise upgrade it later and fail midway).
     virtual QString beginWriteStatement() const { return QStringLiteral("BEGIN"); }
+    // First statement of a read transaction that must see the data of one instant however
+    // long it runs and whatever others write meanwhile; empty when every read transaction
+    // does so already.
+    virtual QString snapshotStatement() const { return {}; }
     // Statement that locks one row by key (one "?" placeholder) for the rest of the
     // transaction, failing at once when another session holds it; empty when the engine
     // cannot lock single rows.
@@ -112,6 +126,14 @@ public:
     // Whether the engine aborted the connection's open transaction after a failed
     // statement, so that its COMMIT would silently roll back.
     virtual bool transactionAborted(QSqlDatabase &) const { return false; }
+
+    // --- bulk transfer ---
+    enum class BulkLoader {
+        None,              // rows are inserted with prepared statements
+        CopyFromStdin,     // COPY ... FROM STDIN (and TO STDOUT), through the client library
+        EmbeddedStatement, // one INSERT prepared and stepped through the engine's own library
+    };
+    virtual BulkLoader bulkLoader() const { return BulkLoader::None; }
 
     // --- connections ---
     // Driver connect options for the timeouts, set before the connection opens.

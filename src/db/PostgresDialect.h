@@ -20,6 +20,13 @@ public:
                                        const QString &keyColumn) const override;
     QString caseFolded(const QString &column) const override;
     QString backslashLiteral() const override { return QStringLiteral("E'\\\\'"); }
+    bool numbersKey(const QSqlDatabase &db, const QString &table,
+                    const QString &keyColumn) const override;
+    QString numberKeyStatement(const QString &table, const QString &keyColumn) const override;
+    QString snapshotStatement() const override {
+        return QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    }
+    BulkLoader bulkLoader() const override { return BulkLoader::CopyFromStdin; }
     QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;

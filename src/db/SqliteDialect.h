@@ -19,6 +19,8 @@ public:
     QString identityKeyType() const override {
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
     }
+    // REAL is 8 bytes here.
+    QString doubleType() const override { return QStringLiteral("REAL"); }
     QString booleanLiteral(bool value) const override {
         return value ? QStringLiteral("1") : QStringLiteral("0");
     }
@@ -29,6 +31,7 @@ public:
     }
     QString caseBlindLike(const QString &column) const override;
     QString foldedContains(const QString &column) const override;
+    BulkLoader bulkLoader() const override { return BulkLoader::EmbeddedStatement; }
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString rowLockStatement(const QString &, const QString &) const override { return {}; }
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;

@@ -1,17 +1,18 @@
 #include "CatalogueTable.h"
 
-#include "PostgresCopy.h"
+#include "BulkWriter.h"
 
 #include "data/EquipmentColumns.h"
+#include "data/EquipmentQuery.h"
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
-#include "db/Dialect.h"
+#include "db/Transaction.h"
 
-#include <QSqlDriver>
+#include <QFileInfo>
+#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace catalogue {
 
@@ -23,8 +24,8 @@ constexpr int pageRows = 5000;
 // values up by position in time that grows with their number, so batches stay small.
 constexpr int valuesPerStatement = 1000;
 constexpr int maxBatchRows = 50;
-// Rows sent in one COPY, where the engine has it.
-constexpr int copyBatchRows = 2000;
+// Rows sent at once through the engine's own loader, where it has one.
+constexpr int bulkBatchRows = 2000;
 
 void exec(QSqlDatabase &db, const QString &text) {
     QSqlQuery query(db);
@@ -32,26 +33,53 @@ void exec(QSqlDatabase &db, const QString &text) {
         throw CatalogueError(db::errorText(query.lastError()));
 }
 
+bool isConfigured(const QString &alias) {
+    const QSettings settings(db::AliasRegistry::configFile(), QSettings::IniFormat);
+    for (const QString &group : settings.childGroups())
+        if (group.compare(alias, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// The registry makes <alias>.sqlite for any alias it does not know; the tool lets that
+// happen only where a new catalogue is asked for, and only for the editor's own alias, so
+// that a mistyped name is an error instead of a new empty catalogue.
+void requireKnownAlias(const QString &alias, CatalogueTable::Access access) {
+    if (isConfigured(alias))
+        return;
+    const QFileInfo file(alias + QStringLiteral(".sqlite"));
+    if (file.exists() && file.size() > 0)
+        return;
+    if (access == CatalogueTable::Access::MayCreate && alias == data::equipmentAlias())
+        return;
+    throw CatalogueError(QStringLiteral("Alias %1 is not configured in %2, and its database "
+                                        "file %3 does not exist")
+                             .arg(alias, db::AliasRegistry::configFile(), file.absoluteFilePath()));
+}
+
 } // namespace
+
+QString rowsText(qint64 rows) {
+    return rows == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(rows);
+}
 
 QString canonicalColumnName(const QString &stored) {
     const data::EquipmentColumn *column = data::findEquipmentColumn(stored);
     return column ? QString::fromLatin1(column->name) : stored;
 }
 
-CatalogueTable::CatalogueTable(const QString &alias)
-    : m_alias(alias), m_db(db::AliasRegistry::database(alias)) {}
-
-QString CatalogueTable::quoted(const QString &identifier) const {
-    return m_db.driver()->escapeIdentifier(identifier, QSqlDriver::FieldName);
+CatalogueTable::CatalogueTable(const QString &alias, Access access) : m_alias(alias) {
+    requireKnownAlias(alias, access);
+    m_db = db::AliasRegistry::database(alias);
+    m_dialect = &db::Dialect::of(m_db);
 }
 
 bool CatalogueTable::exists() const {
-    return db::Dialect::of(m_db).tableExists(m_db, tableName);
+    return m_dialect->tableExists(m_db, tableName);
 }
 
 QString CatalogueTable::schemaSql() const {
-    return data::equipmentSchemaSql(db::Dialect::of(m_db));
+    return data::equipmentSchemaSql(*m_dialect);
 }
 
 void CatalogueTable::create() {
@@ -61,49 +89,55 @@ void CatalogueTable::create() {
 
 qint64 CatalogueTable::count() const {
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(tableName)) || !query.next())
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(tableName))) ||
+        !query.next())
         throw CatalogueError(db::errorText(query.lastError()));
     return query.value(0).toLongLong();
 }
 
+std::vector<db::ColumnInfo> CatalogueTable::columnInfos() const {
+    return m_dialect->columns(m_db, tableName);
+}
+
 QStringList CatalogueTable::columns() const {
-    QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(tableName)))
-        throw CatalogueError(db::errorText(query.lastError()));
-    const QSqlRecord record = query.record();
     QStringList names;
-    for (int i = 0; i < record.count(); ++i)
-        names << record.fieldName(i);
+    for (const db::ColumnInfo &column : columnInfos())
+        names << column.name;
     return names;
 }
 
 QString CatalogueTable::keyColumn() const {
-    for (const data::EquipmentColumn &column : data::equipmentColumns()) {
-        if (QLatin1String(column.sqlType).startsWith(QLatin1String("INTEGER PRIMARY KEY"))) {
-            for (const QString &stored : columns())
-                if (stored.compare(QLatin1String(column.name), Qt::CaseInsensitive) == 0)
-                    return stored;
-            throw CatalogueError(QStringLiteral("The table %1 of alias %2 has no column %3")
-                                     .arg(tableName, m_alias, QLatin1String(column.name)));
-        }
-    }
-    throw CatalogueError(QStringLiteral("The column table names no key"));
+    return m_dialect->keyColumn(m_db, tableName);
 }
 
-void CatalogueTable::forEachRow(const QStringList &columns,
-                                const std::function<void(const QVariantList &)> &row) {
+QString CatalogueTable::requireKey() const {
     const QString key = keyColumn();
+    if (key.isEmpty())
+        throw CatalogueError(QStringLiteral("The rows of the table %1 of alias %2 are not keyed "
+                                            "by Number (korvandel-catalogue check %2 shows "
+                                            "why), so they cannot be read in a stable order")
+                                 .arg(tableName, m_alias));
+    return key;
+}
+
+void CatalogueTable::forEachRow(
+    const QStringList &columns,
+    const std::function<void(const QVariant &key, QVariantList &values)> &row) {
+    const QString key = requireKey();
     QStringList selected{quoted(key)};
     for (const QString &column : columns)
         selected << quoted(column);
-    // Pages by key rather than one open cursor: memory stays bounded on every engine.
+    // Pages by a unique key rather than one open cursor: memory stays bounded on every
+    // engine, and no row is read twice or skipped.
     const QString first = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 LIMIT %4")
-                              .arg(selected.join(QLatin1Char(',')), tableName, quoted(key))
+                              .arg(selected.join(QLatin1Char(',')), quoted(tableName), quoted(key))
                               .arg(pageRows);
-    const QString following = QStringLiteral("SELECT %1 FROM %2 WHERE %3 > ? ORDER BY %3 LIMIT %4")
-                                  .arg(selected.join(QLatin1Char(',')), tableName, quoted(key))
-                                  .arg(pageRows);
+    const QString following =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 > ? ORDER BY %3 LIMIT %4")
+            .arg(selected.join(QLatin1Char(',')), quoted(tableName), quoted(key))
+            .arg(pageRows);
     QVariant last;
+    QVariantList values;
     for (;;) {
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
@@ -114,14 +148,13 @@ void CatalogueTable::forEachRow(const QStringList &columns,
         if (!ok)
             throw CatalogueError(db::errorText(query.lastError()));
         int read = 0;
-        QVariantList values;
         while (query.next()) {
             ++read;
             last = query.value(0);
             values.clear();
             for (int c = 0; c < columns.size(); ++c)
                 values << query.value(c + 1);
-            row(values);
+            row(last, values);
         }
         if (query.lastError().isValid())
             throw CatalogueError(db::errorText(query.lastError()));
@@ -131,26 +164,26 @@ void CatalogueTable::forEachRow(const QStringList &columns,
 }
 
 void CatalogueTable::continueKeyNumbering() {
-    const QString text = db::Dialect::of(m_db).continueNumberingStatement(tableName, keyColumn());
+    const QString key = keyColumn();
+    const QString text =
+        key.isEmpty() ? QString() : m_dialect->continueNumberingStatement(tableName, key);
     if (!text.isEmpty())
         exec(m_db, text);
 }
 
 void CatalogueTable::inTransaction(const std::function<void()> &work) {
-    if (!m_db.transaction())
-        throw CatalogueError(QStringLiteral("Cannot begin a transaction: ") +
-                             db::errorText(m_db.lastError()));
-    try {
-        work();
-    } catch (...) {
-        m_db.rollback();
-        throw;
-    }
-    if (!m_db.commit()) {
-        const QString reason = db::errorText(m_db.lastError());
-        m_db.rollback();
-        throw CatalogueError(QStringLiteral("The changes could not be committed: ") + reason);
-    }
+    db::Transaction transaction(m_db, QStringLiteral("The changes to alias %1").arg(m_alias));
+    work();
+    transaction.commit();
+}
+
+void CatalogueTable::inSnapshot(const std::function<void()> &work) {
+    db::Transaction transaction(m_db, QStringLiteral("Reading alias %1").arg(m_alias),
+                                db::Transaction::Mode::Read);
+    if (const QString snapshot = m_dialect->snapshotStatement(); !snapshot.isEmpty())
+        exec(m_db, snapshot);
+    work();
+    transaction.commit();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -159,9 +192,18 @@ RowWriter::RowWriter(CatalogueTable &table, const QStringList &columns, const QS
     : m_table(table), m_columns(columns), m_originName(originName),
       m_batchRows(std::clamp(valuesPerStatement / int(std::max<qsizetype>(columns.size(), 1)), 1,
                              maxBatchRows)),
-      m_copy(PostgresCopy::forConnection(table.database(), tableName, columns)) {
-    if (m_copy)
-        m_batchRows = copyBatchRows;
+      m_bulk(BulkWriter::forConnection(table.database(), tableName, columns)) {
+    const std::vector<db::ColumnInfo> stored = table.columnInfos();
+    for (const QString &column : columns) {
+        const auto found = std::find_if(stored.begin(), stored.end(), [&](const auto &info) {
+            return info.name.compare(column, Qt::CaseInsensitive) == 0;
+        });
+        db::ColumnInfo info = found == stored.end() ? db::ColumnInfo{column} : *found;
+        info.name = canonicalColumnName(column);
+        m_rules.emplace_back(info);
+    }
+    if (m_bulk)
+        m_batchRows = bulkBatchRows;
 }
 
 RowWriter::~RowWriter() = default;
@@ -174,12 +216,21 @@ QString RowWriter::statement(int rows) const {
                         QStringList(m_columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
                         QLatin1Char(')');
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-        .arg(tableName, names.join(QLatin1Char(',')),
+        .arg(m_table.quoted(tableName), names.join(QLatin1Char(',')),
              QStringList(rows, one).join(QLatin1Char(',')));
 }
 
-void RowWriter::add(const QVariantList &values, qint64 origin) {
-    m_pending += values;
+void RowWriter::refuse(qint64 origin, const QString &reason) const {
+    throw CatalogueError(QStringLiteral("%1 %2: %3").arg(m_originName).arg(origin).arg(reason));
+}
+
+void RowWriter::add(QVariantList &values, qint64 origin) {
+    QString reason;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        if (!m_rules[size_t(i)].convert(values[i], &reason))
+            refuse(origin,
+                   QStringLiteral("column %1: %2").arg(m_rules[size_t(i)].columnName(), reason));
+    m_pending.append(std::move(values));
     m_origins << origin;
     if (m_origins.size() >= m_batchRows)
         flush();
@@ -209,39 +260,39 @@ void RowWriter::flush() {
     if (rows == 0)
         return;
     QSqlDatabase &db = m_table.database();
-    // A savepoint lets a refused batch be retried row by row to name the row at fault. It
-    // is rolled back to while the failed statement still exists: PostgreSQL accepts no
-    // other command, not even freeing that statement, until then.
-    exec(db, QStringLiteral("SAVEPOINT batch"));
-    QString reason;
+    const QString what = QStringLiteral("Writing rows");
+    // A savepoint lets a refused batch be retried row by row to name the row at fault. The
+    // statements outlive it: PostgreSQL accepts no other command, not even freeing a failed
+    // statement, until the savepoint is rolled back to.
     std::optional<QSqlQuery> partial;
-    const bool sent =
-        m_copy ? m_copy->send(m_pending, m_columns.size(), &reason)
-               : insert(prepare(rows == m_batchRows ? m_batch : partial, rows), rows, 0, &reason);
-    if (!sent) {
-        exec(db, QStringLiteral("ROLLBACK TO SAVEPOINT batch"));
+    QString reason;
+    {
+        db::Transaction batch(db, what);
+        const bool sent = m_bulk ? m_bulk->send(m_pending, m_columns.size(), &reason)
+                                 : insert(prepare(rows == m_batchRows ? m_batch : partial, rows),
+                                          rows, 0, &reason);
+        if (sent) {
+            batch.commit();
+            m_written += rows;
+            m_pending.clear();
+            m_origins.clear();
+            return;
+        }
+    }
+    {
+        db::Transaction search(db, what);
         for (int r = 0; r < rows; ++r) {
             QString rowReason;
-            if (!insert(prepare(m_single, 1), 1, qsizetype(r) * m_columns.size(), &rowReason)) {
-                exec(db, QStringLiteral("ROLLBACK TO SAVEPOINT batch"));
-                throw CatalogueError(QStringLiteral("%1 %2: %3")
-                                         .arg(m_originName)
-                                         .arg(m_origins.at(r))
-                                         .arg(rowReason));
-            }
+            if (!insert(prepare(m_single, 1), 1, qsizetype(r) * m_columns.size(), &rowReason))
+                refuse(m_origins.at(r), rowReason);
         }
-        exec(db, QStringLiteral("ROLLBACK TO SAVEPOINT batch"));
-        // Every row alone was accepted: the batch as a whole was refused.
-        throw CatalogueError(QStringLiteral("%1s %2 to %3: %4")
-                                 .arg(m_originName)
-                                 .arg(m_origins.front())
-                                 .arg(m_origins.back())
-                                 .arg(reason));
     }
-    exec(db, QStringLiteral("RELEASE SAVEPOINT batch"));
-    m_written += rows;
-    m_pending.clear();
-    m_origins.clear();
+    // Every row alone was accepted: the batch as a whole was refused.
+    throw CatalogueError(QStringLiteral("%1s %2 to %3: %4")
+                             .arg(m_originName)
+                             .arg(m_origins.front())
+                             .arg(m_origins.back())
+                             .arg(reason));
 }
 
 } // namespace catalogue

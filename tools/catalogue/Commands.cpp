@@ -2,15 +2,19 @@
 
 #include "CatalogueTable.h"
 #include "Csv.h"
+#include "PostgresCopy.h"
 #include "Progress.h"
+#include "Upgrade.h"
 #include "data/DemoCatalogue.h"
 #include "data/EquipmentColumns.h"
 #include "db/AliasRegistry.h"
-#include "db/Dialect.h"
+#include "db/DatabaseError.h"
+#include "db/Transaction.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QSqlQuery>
+#include <cstdio>
 
 namespace catalogue {
 
@@ -24,18 +28,21 @@ qsizetype indexOfColumn(const QStringList &columns, const QString &name) {
     return -1;
 }
 
+void requireNoRows(CatalogueTable &table) {
+    const qint64 rows = table.count();
+    if (rows > 0)
+        throw CatalogueError(
+            QStringLiteral("The table Equipment of alias %1 already holds %2; only an empty "
+                           "table is filled")
+                .arg(table.alias(), rowsText(rows)));
+}
+
 // The table of an alias, created when missing; it must hold no rows, since the commands
 // that fill a table never mix their rows with others.
 CatalogueTable &requireEmpty(CatalogueTable &table) {
     if (!table.exists())
         table.create();
-    const qint64 rows = table.count();
-    if (rows > 0)
-        throw CatalogueError(
-            QStringLiteral("The table Equipment of alias %1 already holds %2 rows; only an "
-                           "empty table is filled")
-                .arg(table.alias())
-                .arg(rows));
+    requireNoRows(table);
     return table;
 }
 
@@ -46,52 +53,6 @@ CatalogueTable &requireExisting(CatalogueTable &table) {
     return table;
 }
 
-// Yes/no columns get 0 and 1 as booleans: SQLite stores them as the same numbers, and
-// PostgreSQL accepts no number for a BOOLEAN column. Other texts ("True", "yes") are left to
-// the engine, which keeps them (SQLite) or reads them as yes/no words (PostgreSQL).
-QVariant yesNoValue(const QVariant &value) {
-    if (value.isNull() || value.typeId() == QMetaType::Bool)
-        return value;
-    const QString text = value.toString();
-    if (text == QLatin1String("0") || text == QLatin1String("1"))
-        return text == QLatin1String("1");
-    return value;
-}
-
-bool isYesNo(const QString &column) {
-    const data::EquipmentColumn *known = data::findEquipmentColumn(column);
-    return known && QLatin1String(known->sqlType) == QLatin1String("BOOLEAN");
-}
-
-// A CSV text as the value bound for a column: numbers of number columns are checked and
-// bound as numbers; everything else is bound as text for the engine to take.
-QVariant importedValue(const QVariant &text, const QString &column, int line) {
-    if (text.isNull())
-        return text;
-    const data::EquipmentColumn *known = data::findEquipmentColumn(column);
-    if (!known)
-        return text;
-    const QString type = QLatin1String(known->sqlType);
-    const QString value = text.toString();
-    bool ok = true;
-    QVariant result = text;
-    if (type.startsWith(QLatin1String("SMALLINT"))) {
-        const qlonglong number = value.toLongLong(&ok);
-        ok = ok && number >= -32768 && number <= 32767;
-        result = number;
-    } else if (type.startsWith(QLatin1String("INTEGER"))) {
-        result = value.toLongLong(&ok);
-    } else if (type.startsWith(QLatin1String("REAL"))) {
-        result = value.toDouble(&ok);
-    } else if (type == QLatin1String("BOOLEAN")) {
-        result = yesNoValue(text);
-    }
-    if (!ok)
-        throw CsvError(line, QStringLiteral("'%1' is not a valid value for column %2 (%3)")
-                                 .arg(value, canonicalColumnName(column), type));
-    return result;
-}
-
 // Booleans are written as 1 and 0, which every engine reads back into the same value.
 QVariant exportedValue(const QVariant &value) {
     if (!value.isNull() && value.typeId() == QMetaType::Bool)
@@ -99,34 +60,52 @@ QVariant exportedValue(const QVariant &value) {
     return value;
 }
 
+// A header name as a message shows it (a whole line read as one name can be long).
+QString shownName(const QString &name) {
+    return name.size() <= 40 ? name : name.left(40) + QStringLiteral("…");
+}
+
+// The longest CSV field a column can take, in bytes: a text column's length in UTF-8 (four
+// bytes a character at most), room for any number; unlimited (-1) for a text column
+// without length.
+qsizetype fieldLimit(const db::ColumnInfo &column) {
+    constexpr qsizetype numberBytes = 1024;
+    if (column.type != db::FieldType::String)
+        return numberBytes;
+    return column.size > 0 ? std::max(numberBytes, qsizetype(column.size) * 4) : -1;
+}
+
+QString headerHint(const QString &name) {
+    for (const char separator : {';', '\t', '|'})
+        if (name.contains(QLatin1Char(separator)))
+            return QStringLiteral(" (the fields seem to be separated by '%1': give "
+                                  "--separator '%1')")
+                .arg(QLatin1Char(separator));
+    return {};
+}
+
 } // namespace
 
 QString createTable(const QString &alias) {
-    CatalogueTable table(alias);
+    CatalogueTable table(alias, CatalogueTable::Access::MayCreate);
     if (table.exists())
-        return QStringLiteral("Alias %1 holds the table Equipment (%2 rows)")
-            .arg(alias)
-            .arg(table.count());
+        return QStringLiteral("Alias %1 holds the table Equipment (%2)")
+            .arg(alias, rowsText(table.count()));
     table.create();
     return QStringLiteral("Created the empty table Equipment in alias %1").arg(alias);
 }
 
 QString loadDemo(const QString &alias) {
-    CatalogueTable table(alias);
+    CatalogueTable table(alias, CatalogueTable::Access::MayCreate);
     QString script = data::demoCatalogueSql();
     if (!table.exists())
         script = table.schemaSql() + QLatin1Char(';') + script;
-    else if (const qint64 rows = table.count(); rows > 0)
-        throw CatalogueError(
-            QStringLiteral("The table Equipment of alias %1 already holds %2 rows; only an "
-                           "empty table is filled")
-                .arg(alias)
-                .arg(rows));
+    else
+        requireNoRows(table);
     // One script, one transaction: a refused row leaves nothing behind.
     db::AliasRegistry::runScript(table.database(), script);
-    return QStringLiteral("Alias %1 holds the demo catalogue (%2 rows)")
-        .arg(alias)
-        .arg(table.count());
+    return QStringLiteral("Alias %1 holds the demo catalogue (%2)")
+        .arg(alias, rowsText(table.count()));
 }
 
 QString copyTable(const QString &from, const QString &to) {
@@ -136,9 +115,7 @@ QString copyTable(const QString &from, const QString &to) {
     CatalogueTable target(to);
     requireExisting(source);
     const QStringList columns = source.columns();
-    const qsizetype keyIndex = indexOfColumn(columns, source.keyColumn());
     qint64 read = 0;
-    qint64 expected = 0;
     target.inTransaction([&] {
         requireEmpty(target);
         const QStringList targetColumns = target.columns();
@@ -151,91 +128,140 @@ QString copyTable(const QString &from, const QString &to) {
                         .arg(to, canonicalColumnName(column), from));
             written << targetColumns.at(at);
         }
-        expected = source.count();
-        Progress progress(QStringLiteral("copy"), expected);
-        std::vector<bool> yesNo;
-        for (const QString &column : columns)
-            yesNo.push_back(isYesNo(column));
         RowWriter writer(target, written, QStringLiteral("Row with key"));
-        source.forEachRow(columns, [&](QVariantList values) {
-            for (qsizetype i = 0; i < values.size(); ++i)
-                if (yesNo[size_t(i)])
-                    values[i] = yesNoValue(values.at(i));
-            writer.add(values, values.at(keyIndex).toLongLong());
-            progress.advance(++read);
+        // The source as it was at one instant: rows others change meanwhile are copied as
+        // they were when the copy began, or not at all.
+        source.inSnapshot([&] {
+            const qint64 expected = source.count();
+            Progress progress(QStringLiteral("copy"), expected);
+            source.forEachRow(columns, [&](const QVariant &key, QVariantList &values) {
+                writer.add(values, key.toLongLong());
+                progress.advance(++read);
+            });
+            writer.flush();
+            if (read != expected)
+                throw CatalogueError(QStringLiteral("%1 of the %2 of alias %3 were read; nothing "
+                                                    "was copied")
+                                         .arg(rowsText(read), rowsText(expected), from));
         });
-        writer.flush();
         target.continueKeyNumbering();
         const qint64 stored = target.count();
-        if (stored != read || read != expected)
-            throw CatalogueError(
-                QStringLiteral("The counts disagree (%1 rows in %2 at the start, %3 read, %4 "
-                               "written): another program changed the table; nothing was copied")
-                    .arg(expected)
-                    .arg(from)
-                    .arg(read)
-                    .arg(stored));
+        if (stored != read)
+            throw CatalogueError(QStringLiteral("%1 were read and %2 stored; nothing was copied")
+                                     .arg(rowsText(read), rowsText(stored)));
     });
-    return QStringLiteral("Copied %1 rows from %2 to %3").arg(read).arg(from, to);
+    return QStringLiteral("Copied %1 from %2 to %3").arg(rowsText(read), from, to);
 }
 
 QString exportCsv(const QString &alias, const QString &fileName) {
     CatalogueTable table(alias);
     requireExisting(table);
     const QStringList columns = table.columns();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw CatalogueError(
-            QStringLiteral("Cannot write the file %1: %2").arg(fileName, file.errorString()));
-    CsvWriter writer(file);
+    const bool toStdout = fileName == standardStream;
+    std::unique_ptr<QFileDevice> file;
+    if (toStdout) {
+        auto out = std::make_unique<QFile>();
+        out->open(stdout, QIODevice::WriteOnly);
+        file = std::move(out);
+    } else {
+        file = std::make_unique<QSaveFile>(fileName);
+        file->open(QIODevice::WriteOnly);
+    }
+    auto cannotWrite = [&] {
+        return CatalogueError(QStringLiteral("Cannot write the file %1: %2")
+                                  .arg(toStdout ? QStringLiteral("(standard output)") : fileName,
+                                       file->errorString()));
+    };
+    if (!file->isOpen())
+        throw cannotWrite();
+    CsvWriter writer(*file);
     QStringList header;
     for (const QString &column : columns)
         header << canonicalColumnName(column);
     bool ok = writer.writeHeader(header);
-    const qint64 expected = table.count();
     qint64 rows = 0;
-    Progress progress(QStringLiteral("export"), expected);
-    table.forEachRow(columns, [&](const QVariantList &values) {
-        QVariantList texts;
-        for (const QVariant &value : values)
-            texts << exportedValue(value);
-        ok = writer.writeRecord(texts) && ok;
-        progress.advance(++rows);
+    table.inSnapshot([&] {
+        const qint64 expected = table.count();
+        Progress progress(QStringLiteral("export"), expected);
+        if (table.dialect().bulkLoader() == db::Dialect::BulkLoader::CopyFromStdin) {
+            // The server writes the CSV itself; yes/no values are asked for as 1 and 0.
+            QStringList selected;
+            for (const db::ColumnInfo &column : table.columnInfos())
+                selected << (column.type == db::FieldType::Boolean
+                                 ? QStringLiteral("%1::int").arg(table.quoted(column.name))
+                                 : table.quoted(column.name));
+            const QString query =
+                QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                    .arg(selected.join(QLatin1Char(',')), table.quoted(QStringLiteral("Equipment")),
+                         table.quoted(table.requireKey()));
+            QString reason;
+            const bool copied = PostgresCopy::readCsv(
+                table.database(), query,
+                [&](const QByteArray &record) {
+                    progress.advance(rows + 1);
+                    return file->write(record) == record.size();
+                },
+                &rows, &reason);
+            if (!copied && !reason.isEmpty())
+                throw CatalogueError(reason);
+            ok = ok && copied;
+        } else {
+            table.forEachRow(columns, [&](const QVariant &, QVariantList &values) {
+                for (QVariant &value : values)
+                    value = exportedValue(value);
+                ok = writer.writeRecord(values) && ok;
+                progress.advance(++rows);
+            });
+        }
+        if (rows != expected)
+            throw CatalogueError(QStringLiteral("%1 of the %2 of alias %3 were read; nothing was "
+                                                "exported")
+                                     .arg(rowsText(rows), rowsText(expected), alias));
     });
-    if (!ok || !file.commit())
-        throw CatalogueError(
-            QStringLiteral("Cannot write the file %1: %2").arg(fileName, file.errorString()));
-    return QStringLiteral("Exported %1 rows of alias %2 to %3").arg(rows).arg(alias, fileName);
+    ok = ok && (toStdout ? file->flush() : static_cast<QSaveFile &>(*file).commit());
+    if (!ok)
+        throw cannotWrite();
+    return QStringLiteral("Exported %1 of alias %2 to %3")
+        .arg(rowsText(rows), alias, toStdout ? QStringLiteral("the standard output") : fileName);
 }
 
-QString importCsv(const QString &alias, const QString &fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+QString importCsv(const QString &alias, const QString &fileName, char separator) {
+    const bool fromStdin = fileName == standardStream;
+    const QString shownFile = fromStdin ? QStringLiteral("(standard input)") : fileName;
+    QFile file(fromStdin ? QString() : fileName);
+    if (!(fromStdin ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly)))
         throw CatalogueError(
-            QStringLiteral("Cannot read the file %1: %2").arg(fileName, file.errorString()));
+            QStringLiteral("Cannot read the file %1: %2").arg(shownFile, file.errorString()));
     CatalogueTable table(alias);
     qint64 rows = 0;
     try {
         table.inTransaction([&] {
             if (!table.exists())
                 table.create();
-            const QStringList targetColumns = table.columns();
-            CsvReader reader(file);
+            const std::vector<db::ColumnInfo> targetInfos = table.columnInfos();
+            QStringList targetColumns;
+            for (const db::ColumnInfo &info : targetInfos)
+                targetColumns << info.name;
+            CsvReader reader(file, separator);
             QVariantList header;
             if (!reader.readRecord(&header))
                 throw CsvError(1, QStringLiteral("the file is empty; a header of column names "
                                                  "is expected"));
             QStringList columns;
+            qsizetype limit = 0;
             for (const QVariant &name : header) {
-                const qsizetype at = indexOfColumn(targetColumns, name.toString());
+                const QString text = name.toString();
+                const qsizetype at = indexOfColumn(targetColumns, text);
                 if (at < 0)
-                    throw CsvError(
-                        1, QStringLiteral("the table has no column '%1'").arg(name.toString()));
+                    throw CsvError(1, QStringLiteral("the table has no column '%1'%2")
+                                          .arg(shownName(text), headerHint(text)));
                 if (columns.contains(targetColumns.at(at)))
-                    throw CsvError(
-                        1, QStringLiteral("the column '%1' is named twice").arg(name.toString()));
+                    throw CsvError(1, QStringLiteral("the column '%1' is named twice").arg(text));
                 columns << targetColumns.at(at);
+                const qsizetype longest = fieldLimit(targetInfos[size_t(at)]);
+                limit = limit < 0 || longest < 0 ? -1 : std::max(limit, longest);
             }
+            reader.setFieldLimit(std::max<qsizetype>(limit, 0));
             RowWriter writer(table, columns, QStringLiteral("line"));
             Progress progress(QStringLiteral("import"), 0);
             QVariantList fields;
@@ -245,8 +271,6 @@ QString importCsv(const QString &alias, const QString &fileName) {
                     throw CsvError(line, QStringLiteral("%1 fields where the header names %2")
                                              .arg(fields.size())
                                              .arg(columns.size()));
-                for (qsizetype i = 0; i < fields.size(); ++i)
-                    fields[i] = importedValue(fields.at(i), columns.at(i), line);
                 writer.add(fields, line);
                 progress.advance(++rows);
             }
@@ -255,21 +279,22 @@ QString importCsv(const QString &alias, const QString &fileName) {
         });
     } catch (const CsvError &error) {
         throw CatalogueError(
-            QStringLiteral("%1, %2; nothing was imported").arg(fileName, error.message()));
+            QStringLiteral("%1, %2; nothing was imported").arg(shownFile, error.message()));
+    } catch (const CatalogueError &error) {
+        throw CatalogueError(
+            QStringLiteral("%1, %2; nothing was imported").arg(shownFile, error.message()));
+    } catch (const db::DatabaseError &error) {
+        throw CatalogueError(
+            QStringLiteral("%1: %2; nothing was imported").arg(shownFile, error.message()));
     }
-    return QStringLiteral("Imported %1 rows from %2 into alias %3").arg(rows).arg(fileName, alias);
+    return QStringLiteral("Imported %1 from %2 into alias %3")
+        .arg(rowsText(rows), shownFile, alias);
 }
-
-} // namespace catalogue
-
-namespace catalogue {
 
 QStringList checkTable(const QString &alias) {
     CatalogueTable table(alias);
     requireExisting(table);
-    QSqlDatabase &db = table.database();
-    const db::Dialect &dialect = db::Dialect::of(db);
-    const std::vector<db::ColumnInfo> stored = dialect.columns(db, QStringLiteral("Equipment"));
+    const std::vector<db::ColumnInfo> stored = table.columnInfos();
     auto storedColumn = [&](const QString &name) -> const db::ColumnInfo * {
         for (const db::ColumnInfo &column : stored)
             if (column.name.compare(name, Qt::CaseInsensitive) == 0)
@@ -297,11 +322,39 @@ QStringList checkTable(const QString &alias) {
     for (const db::ColumnInfo &column : stored)
         if (!data::findEquipmentColumn(column.name))
             differences << QStringLiteral("column %1 is not one of the editor's").arg(column.name);
-    const QString key = dialect.keyColumn(db, QStringLiteral("Equipment"));
+    const QString key = table.keyColumn();
     if (key.compare(QLatin1String("Number"), Qt::CaseInsensitive) != 0)
         differences << QStringLiteral("the rows are not keyed by Number%1")
                            .arg(key.isEmpty() ? QString() : QStringLiteral(" but by ") + key);
+    for (const UpgradeStep &step : neededUpgrades(table))
+        differences << step.difference;
     return differences;
+}
+
+QString upgradeTable(const QString &alias) {
+    CatalogueTable table(alias);
+    requireExisting(table);
+    QStringList changes;
+    table.inTransaction([&] {
+        // Looked at inside the transaction, so that two upgrades at once cannot both act.
+        for (const UpgradeStep &step : neededUpgrades(table)) {
+            if (step.statements.isEmpty())
+                throw CatalogueError(
+                    QStringLiteral("Cannot upgrade alias %1: %2").arg(alias, step.difference));
+            for (const QString &statement : step.statements) {
+                QSqlQuery query(table.database());
+                if (!statement.isEmpty() && !query.exec(statement))
+                    throw CatalogueError(
+                        QStringLiteral("Cannot upgrade alias %1 (%2): %3")
+                            .arg(alias, step.change, db::errorText(query.lastError())));
+            }
+            changes << step.change;
+        }
+    });
+    if (changes.isEmpty())
+        return QStringLiteral("The table of alias %1 needs no upgrade").arg(alias);
+    return QStringLiteral("Upgraded the table of alias %1: %2")
+        .arg(alias, changes.join(QStringLiteral("; ")));
 }
 
 } // namespace catalogue

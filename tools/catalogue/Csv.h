@@ -35,22 +35,38 @@ private:
     QByteArray m_line;
 };
 
-// Reads RFC 4180 records: fields separated by commas, records by CRLF or LF, fields with
-// commas, quotes or line breaks in double quotes, a quote inside written twice.
+// Reads RFC 4180 records: fields separated by commas (or another separator), records by
+// CRLF or LF, fields with separators, quotes or line breaks in double quotes, a quote inside
+// written twice. A UTF-8 byte order mark before the first record and one empty line at the
+// end, as spreadsheets write them, are no data.
 class CsvReader {
 public:
-    explicit CsvReader(QIODevice &device) : m_device(device) {}
+    // A separator of 0 is taken from the first line: ';' when it has semicolons and no
+    // commas outside quotes (as spreadsheets write CSV where the comma is the decimal
+    // separator), ',' otherwise.
+    explicit CsvReader(QIODevice &device, char separator = ',')
+        : m_device(device), m_separator(separator) {}
     // The next record, or false at the end of the input. Null entries are NULL values.
     // Throws CsvError for a malformed record or text that is not UTF-8.
     bool readRecord(QVariantList *fields);
     // The line on which the last record read began (1-based).
     int recordLine() const { return m_recordLine; }
+    char separator() const { return m_separator; }
+    // Refuses a field longer than this many bytes as soon as it is (0: no limit), so that a
+    // huge field no column could hold is not read into memory whole.
+    void setFieldLimit(qsizetype bytes) { m_fieldLimit = bytes; }
 
 private:
     bool fill();
     int next();
+    int peek();
+    void start();
+    CsvError tooLong(int line, qsizetype field) const;
 
     QIODevice &m_device;
+    char m_separator;
+    qsizetype m_fieldLimit = 0;
+    bool m_started = false;
     QByteArray m_buffer;
     qsizetype m_position = 0;
     int m_line = 1;

@@ -1,16 +1,38 @@
 #include "Progress.h"
 
+#include <atomic>
+#include <csignal>
 #include <unistd.h>
 
 namespace catalogue {
 
 namespace {
+
 constexpr qint64 redrawMilliseconds = 200;
+
+// The descriptor of a drawn progress line, -1 when none is drawn: Ctrl-C clears the line
+// before the program ends, so the shell's prompt does not start after a half line.
+std::atomic<int> drawnOn{-1};
+
+extern "C" void clearOnInterrupt(int signal) {
+    const int fd = drawnOn.load();
+    if (fd >= 0) {
+        static const char clear[] = "\r\033[K";
+        [[maybe_unused]] const ssize_t written = write(fd, clear, sizeof clear - 1);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
+
+} // namespace
 
 Progress::Progress(const QString &what, qint64 total, std::FILE *stream)
     : m_what(what), m_total(total), m_stream(stream), m_enabled(isatty(fileno(stream)) != 0) {
     m_sinceDraw.start();
+    if (m_enabled) {
+        std::signal(SIGINT, clearOnInterrupt);
+        std::signal(SIGTERM, clearOnInterrupt);
+    }
 }
 
 Progress::~Progress() {
@@ -35,10 +57,12 @@ void Progress::draw() {
     std::fprintf(m_stream, "\r%s\033[K", qPrintable(line));
     std::fflush(m_stream);
     m_drawn = true;
+    drawnOn = fileno(m_stream);
 }
 
 void Progress::finish() {
     if (m_drawn) {
+        drawnOn = -1;
         std::fprintf(m_stream, "\r\033[K");
         std::fflush(m_stream);
         m_drawn = false;

@@ -1,5 +1,5 @@
-// korvandel-catalogue: creates, fills, copies, exports, imports and checks the Equipment table
-// of a database alias, resolved exactly as the editor resolves it.
+// korvandel-catalogue: creates, fills, copies, exports, imports, checks and upgrades the
+// Equipment table of a database alias, resolved exactly as the editor resolves it.
 #include "CatalogueTable.h"
 #include "Commands.h"
 #include "HistoryCommands.h"
@@ -23,14 +23,18 @@ const char *usageText =
     "  demo ALIAS                fill an empty table with the demo catalogue\n"
     "  copy FROM TO              copy every row into the empty table of another alias\n"
     "  export-csv ALIAS FILE     write the table to a CSV file (UTF-8, header line)\n"
-    "  import-csv ALIAS FILE     add the rows of such a CSV file\n"
+    "  import-csv [--separator C] ALIAS FILE\n"
+    "                            add the rows of such a CSV file\n"
     "  check ALIAS               compare the table with the editor's columns\n"
+    "  upgrade ALIAS             make the changes check offers for an older table\n"
     "  history ALIAS [CODE]      print the history of the rows (of one item) as CSV\n"
     "  prune ALIAS --before DATE remove the history older than DATE (YYYY-MM-DD, UTC)\n"
-    "Aliases are read from $XDG_CONFIG_HOME/korvandel/databases.ini (~/.config/...); an\n"
-    "alias without a section is the SQLite file ALIAS.sqlite in the working directory.\n"
-    "Exit status: 0 done, 1 failed (nothing changed), 2 wrong arguments, 3 check found\n"
-    "differences.\n";
+    "FILE - is the standard input or output. Aliases are read from\n"
+    "$XDG_CONFIG_HOME/korvandel/databases.ini (~/.config/...); an alias without a section is\n"
+    "the SQLite file ALIAS.sqlite in the working directory, made only by create and demo and\n"
+    "only for the editor's alias VantrelDB.\n"
+    "Options: --help, --version. Exit status: 0 done, 1 failed (nothing changed), 2 wrong\n"
+    "arguments, 3 check found differences.\n";
 
 struct Command {
     int arguments;
@@ -38,9 +42,34 @@ struct Command {
     int optional = 0; // arguments that may follow the required ones
 };
 
+// The summary goes to standard output, unless the data does.
+std::FILE *summaryStream = stdout;
+
 int report(const QString &text) {
-    std::printf("%s\n", qPrintable(text));
+    std::fprintf(summaryStream, "%s\n", qPrintable(text));
     return success;
+}
+
+int usage(std::FILE *stream, int status) {
+    std::fputs(usageText, stream);
+    return status;
+}
+
+// Takes "--separator C" out of the arguments; 0 when not given, -1 when malformed.
+int takeSeparator(QStringList &arguments) {
+    const qsizetype at = arguments.indexOf(QStringLiteral("--separator"));
+    if (at < 0)
+        return 0;
+    if (at + 1 >= arguments.size())
+        return -1;
+    QString value = arguments.at(at + 1);
+    if (value == QLatin1String("\\t") || value == QLatin1String("tab"))
+        value = QStringLiteral("\t");
+    arguments.remove(at, 2);
+    if (value.size() != 1 || value.at(0).unicode() > 127 || value == QLatin1String("\"") ||
+        value == QLatin1String("\n") || value == QLatin1String("\r"))
+        return -1;
+    return value.at(0).toLatin1();
 }
 
 } // namespace
@@ -48,8 +77,10 @@ int report(const QString &text) {
 int main(int argc, char **argv) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvandel-catalogue"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVANDEL_VERSION));
     data::registerEquipmentDatabase();
     using namespace catalogue;
+    char separator = 0;
     const std::map<QString, Command> commands{
         {QStringLiteral("create"),
          {1, [](const QStringList &a) { return report(createTable(a[0])); }}},
@@ -57,9 +88,16 @@ int main(int argc, char **argv) {
         {QStringLiteral("copy"),
          {2, [](const QStringList &a) { return report(copyTable(a[0], a[1])); }}},
         {QStringLiteral("export-csv"),
-         {2, [](const QStringList &a) { return report(exportCsv(a[0], a[1])); }}},
+         {2,
+          [](const QStringList &a) {
+              if (a[1] == standardStream)
+                  summaryStream = stderr;
+              return report(exportCsv(a[0], a[1]));
+          }}},
         {QStringLiteral("import-csv"),
-         {2, [](const QStringList &a) { return report(importCsv(a[0], a[1])); }}},
+         {2, [&](const QStringList &a) { return report(importCsv(a[0], a[1], separator)); }}},
+        {QStringLiteral("upgrade"),
+         {1, [](const QStringList &a) { return report(upgradeTable(a[0])); }}},
         {QStringLiteral("check"),
          {1,
           [](const QStringList &a) {
@@ -89,12 +127,19 @@ int main(int argc, char **argv) {
                                    }}}};
 
     QStringList arguments = application.arguments().mid(1);
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h")))
+        return usage(stdout, success);
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        std::printf("korvandel-catalogue %s\n", KORVANDEL_VERSION);
+        return success;
+    }
+    const int separatorGiven = takeSeparator(arguments);
     const auto command = arguments.isEmpty() ? commands.end() : commands.find(arguments.front());
     if (command == commands.end() || arguments.size() - 1 < command->second.arguments ||
-        arguments.size() - 1 > command->second.arguments + command->second.optional) {
-        std::fputs(usageText, stderr);
-        return usageError;
-    }
+        arguments.size() - 1 > command->second.arguments + command->second.optional ||
+        separatorGiven < 0 || (separatorGiven > 0 && command->first != QLatin1String("import-csv")))
+        return usage(stderr, usageError);
+    separator = char(separatorGiven);
     int status = failed;
     try {
         status = command->second.run(arguments.mid(1));

@@ -1,0 +1,3 @@
+add_executable(bench_catalogue ${CMAKE_CURRENT_LIST_DIR}/bench_catalogue.cpp)
+target_link_libraries(bench_catalogue PRIVATE korvandel_data)
+add_dependencies(bench_catalogue korvandel-catalogue)

@@ -1,0 +1,70 @@
+#include "Upgrade.h"
+
+#include "CatalogueTable.h"
+
+#include <functional>
+
+namespace catalogue {
+
+namespace {
+
+const QString tableName = QStringLiteral("Equipment");
+
+QString upgradeHint(const CatalogueTable &table) {
+    return QStringLiteral("korvandel-catalogue upgrade %1").arg(table.alias());
+}
+
+// A 4-byte floating point column keeps about 7 digits: a weight of 1234.5678 would be
+// stored as 1234.5677.
+void widenSinglePrecision(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
+    for (const db::ColumnInfo &column : table.columnInfos()) {
+        if (!column.singlePrecision)
+            continue;
+        const QString name = canonicalColumnName(column.name);
+        steps.push_back(
+            {QStringLiteral("column %1 is a 4-byte number that keeps only 7 digits (%2 widens "
+                            "it)")
+                 .arg(name, upgradeHint(table)),
+             QStringLiteral("column %1 widened to %2").arg(name, table.dialect().doubleType()),
+             {QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3")
+                  .arg(table.quoted(tableName), table.quoted(column.name),
+                       table.dialect().doubleType())}});
+    }
+}
+
+// A key the engine does not number makes every new row of the editor fail.
+void numberKey(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
+    const QString key = table.keyColumn();
+    const db::Dialect &dialect = table.dialect();
+    if (key.isEmpty() || dialect.numbersKey(table.database(), tableName, key))
+        return;
+    const QString statement = dialect.numberKeyStatement(tableName, key);
+    const QString name = canonicalColumnName(key);
+    if (statement.isEmpty()) {
+        steps.push_back({QStringLiteral("the key %1 is not numbered by the database, so new "
+                                        "rows cannot be added")
+                             .arg(name),
+                         {},
+                         {}});
+        return;
+    }
+    steps.push_back({QStringLiteral("the key %1 is not numbered by the database, so new rows "
+                                    "cannot be added (%2 numbers it)")
+                         .arg(name, upgradeHint(table)),
+                     QStringLiteral("key %1 numbered by the database").arg(name),
+                     {statement, dialect.continueNumberingStatement(tableName, key)}});
+}
+
+using Finder = std::function<void(CatalogueTable &, std::vector<UpgradeStep> &)>;
+const std::vector<Finder> finders{widenSinglePrecision, numberKey};
+
+} // namespace
+
+std::vector<UpgradeStep> neededUpgrades(CatalogueTable &table) {
+    std::vector<UpgradeStep> steps;
+    for (const Finder &find : finders)
+        find(table, steps);
+    return steps;
+}
+
+} // namespace catalogue
