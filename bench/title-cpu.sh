@@ -2,7 +2,7 @@
 # Processor time of the title screen: the editor's whole process, and the X server's, while
 # the title screen scrolls its text and nothing else happens.
 #
-#   bench/title-cpu.sh <korvandel binary> <make_demo_catalogue binary> [seconds, default 20]
+#   bench/title-cpu.sh <korvandel binary> <korvandel-catalogue binary> [seconds, default 20]
 #
 # Starts the editor in a private X server (Xvfb, no window manager) on the demo catalogue,
 # waits until the title screen is up, lets it run 3 s, then reads utime + stime of both
@@ -10,11 +10,11 @@
 #   <seconds> s: editor <ms> ms CPU (<percent> % of one processor), X server <ms> ms
 set -u
 if [ $# -lt 2 ]; then
-    echo "usage: $0 <korvandel> <make_demo_catalogue> [seconds]" >&2
+    echo "usage: $0 <korvandel> <korvandel-catalogue> [seconds]" >&2
     exit 2
 fi
 KORVANDEL=$(realpath "$1")
-MAKE_DEMO=$(realpath "$2")
+CATALOGUE=$(realpath "$2")
 SECONDS_RUN=${3:-20}
 if [ -z "${DISPLAY:-}" ]; then
     exec "$(dirname "$0")/../scripts/with-xvfb.sh" "$0" "$@"
@@ -25,7 +25,8 @@ T=$(mktemp -d /tmp/korvandel-titlecpu.XXXXXX)
 APP_PID=
 trap '[ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null; wait 2>/dev/null; rm -rf "$T"' EXIT
 mkdir -p "$T/work" "$T/home/.config"
-"$MAKE_DEMO" "$T/work/VantrelDB.sqlite" || exit 1
+(cd "$T/work" && HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$CATALOGUE" demo VantrelDB \
+    >/dev/null) || exit 1
 printf '[Paths]\n' >"$T/Vantrel.INI" # no warning box about a missing configuration
 cd "$T/work"
 HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$KORVANDEL" >"$T/log" 2>&1 &

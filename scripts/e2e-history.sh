@@ -3,20 +3,20 @@
 # twice, the history view (Ctrl+H) shows both changes, the heat before the last change is
 # restored from it, and the field shows it again; Ctrl+Z then takes the restore back.
 #
-#   scripts/e2e-history.sh <korvandel binary> <make_demo_catalogue binary> [screenshot dir]
+#   scripts/e2e-history.sh <korvandel binary> <korvandel-catalogue binary> [screenshot dir]
 #
 # Without a display it runs itself in a private X session (scripts/with-xvfb.sh).
 set -u
 
 if [ $# -lt 2 ]; then
-    echo "usage: $0 <korvandel> <make_demo_catalogue> [screenshot dir]" >&2
+    echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
     exit 2
 fi
 source "$(dirname "$0")/e2e-lib.sh"
 e2e_run_in_x "$0" "$@"
 
 KORVANDEL=$(realpath "$1")
-MAKE_DEMO=$(realpath "$2")
+CATALOGUE=$(realpath "$2")
 SHOTS=${3:+$(realpath -m "$3")}
 
 T=$(mktemp -d /tmp/korvandel-e2e-history.XXXXXX)
@@ -54,7 +54,8 @@ set_heat() {
 }
 
 mkdir -p "$T/work" "$T/home/.config"
-"$MAKE_DEMO" "$DB" || fail "cannot write the demo catalogue"
+(cd "$T/work" && HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$CATALOGUE" demo VantrelDB \
+    >/dev/null) || fail "cannot write the demo catalogue"
 cd "$T/work"
 HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" "$KORVANDEL" >"$T/korvandel.log" 2>&1 &
 APP_PID=$!

@@ -8,13 +8,13 @@
 #     table, the catalogue tool fills it while A shows it (the rows appear in A), and
 #     editor B, a second real editor, edits A's current row's Name and posts it.
 #
-#   scripts/e2e-live.sh <korvandel> <korvandel-catalogue> <make_demo_catalogue> [screenshot dir]
+#   scripts/e2e-live.sh <korvandel> <korvandel-catalogue> [screenshot dir]
 #
 # Without a display it runs itself in a private X session.
 set -u
 
 if [ $# -lt 3 ]; then
-    echo "usage: $0 <korvandel> <korvandel-catalogue> <make_demo_catalogue> [screenshot dir]" >&2
+    echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
     exit 2
 fi
 source "$(dirname "$0")/e2e-lib.sh"
@@ -22,8 +22,7 @@ e2e_run_in_x "$0" "$@"
 
 KORVANDEL=$(realpath "$1")
 CATALOGUE=$(realpath "$2")
-MAKE_DEMO=$(realpath "$3")
-SHOTS=${4:+$(realpath -m "$4")}
+SHOTS=${3:+$(realpath -m "$3")}
 
 T=$(mktemp -d /tmp/korvandel-e2e-live.XXXXXX)
 PIDS=()
@@ -112,7 +111,8 @@ expect_name() {
 # ---- 1. SQLite: sqlite3 writes the editor's catalogue file ------------------------------
 mkdir -p "$T/S/work" "$T/S/.config"
 DB="$T/S/work/VantrelDB.sqlite"
-"$MAKE_DEMO" "$DB" || fail "cannot write the demo catalogue"
+(cd "$T/S/work" && HOME="$T/S" XDG_CONFIG_HOME="$T/S/.config" "$CATALOGUE" demo VantrelDB \
+    >/dev/null) || fail "cannot write the demo catalogue"
 start_editor S
 FIRST=$(sqlite3 -readonly "$DB" "SELECT Number FROM Equipment ORDER BY rowid LIMIT 1")
 focus_name "$WID_S"

@@ -4,6 +4,5 @@
 # a server (scripts/test.sh starts one). Serial: it empties and refills the server's
 # Equipment table.
 add_test(NAME e2e_live COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e-live.sh
-    $<TARGET_FILE:korvandel> $<TARGET_FILE:korvandel-catalogue>
-    $<TARGET_FILE:make_demo_catalogue>)
+    $<TARGET_FILE:korvandel> $<TARGET_FILE:korvandel-catalogue>)
 set_tests_properties(e2e_live PROPERTIES LABELS "e2e" TIMEOUT 180 RUN_SERIAL TRUE)

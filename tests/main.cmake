@@ -3,10 +3,6 @@ korvandel_add_test(NAME tst_navigator SOURCES tst_navigator.cpp LIBS korvandel_c
 korvandel_add_test(NAME tst_dbcontrols SOURCES tst_dbcontrols.cpp LIBS korvandel_controls LABELS main)
 korvandel_add_test(NAME tst_mainwindow SOURCES tst_mainwindow.cpp LIBS korvandel_app LABELS main)
 
-# Writes the demo catalogue into a SQLite file for the end-to-end run of the editor.
-add_executable(make_demo_catalogue make_demo_catalogue.cpp)
-target_link_libraries(make_demo_catalogue PRIVATE korvandel_data)
-
 # The editor in a real X session, driven with xdotool (needs xvfb, xdotool, imagemagick,
 # sqlite3; see scripts/packages-main.txt).
 add_test(NAME e2e_main COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e-main.sh
