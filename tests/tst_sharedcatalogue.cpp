@@ -70,6 +70,7 @@ class TestSharedCatalogue : public QObject {
     }
 
 private slots:
+    void initTestCase() { SharedCatalogue::withClerk = true; }
     void cleanup() { catalogue.reset(); }
 
     // Edit a row, another program writes it, Post: the user's values are never lost and

@@ -28,6 +28,7 @@ class TestTransaction : public QObject {
     }
 
 private slots:
+    void initTestCase() { SharedCatalogue::withClerk = true; }
     void cleanup() { catalogue.reset(); }
 
     void engines_data() {

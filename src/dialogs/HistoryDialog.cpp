@@ -301,7 +301,7 @@ private:
 
 void addHistoryMenu(QMenuBar *menuBar, db::DataSet &dataSet) {
     QWidget *window = menuBar->window();
-    QMenu *menu = menuBar->addMenu(QStringLiteral("&History"));
+    QMenu *menu = menuBar->addMenu(QStringLiteral("Hi&story"));
     QAction *history = menu->addAction(QStringLiteral("Row &history..."));
     history->setObjectName(QStringLiteral("RowHistory1"));
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));

@@ -3,7 +3,9 @@
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
 
+#include <QCoreApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -38,10 +40,15 @@ public:
     static QStringList engines() {
         QStringList names{QStringLiteral("SQLite")};
         if (qEnvironmentVariableIsSet("KORVANDEL_PG_HOST"))
-            names << QStringLiteral("PostgreSQL") << QStringLiteral("PostgreSQL clerk");
+            names << QStringLiteral("PostgreSQL");
+        if (qEnvironmentVariableIsSet("KORVANDEL_PG_HOST") && withClerk)
+            names << QStringLiteral("PostgreSQL clerk");
         return names;
     }
     static std::unique_ptr<SharedCatalogue> make(const QString &engine);
+    // Whether engines() also names the server reached as a role with nothing but the usual
+    // grants on the test table (set by suites that use only that table).
+    static inline bool withClerk = false;
 
     QString alias() const { return QStringLiteral("SharedDB"); }
     // Runs statements in another process, as another program writing the catalogue would.
@@ -164,8 +171,7 @@ private:
 class PostgresCatalogue : public SharedCatalogue {
 public:
     enum class Role { Owner, Clerk };
-    explicit PostgresCatalogue(const QString &database = QStringLiteral("korvandel_shared"),
-                               Role role = Role::Owner)
+    explicit PostgresCatalogue(const QString &database = ownDatabase(), Role role = Role::Owner)
         : m_database(database) {
         db::AliasRegistry::closeAll();
         const QString user = qEnvironmentVariable("KORVANDEL_PG_USER");
@@ -188,8 +194,9 @@ public:
             login = QStringLiteral("clerk");
             password = QStringLiteral("clerk-test");
             psql(QStringLiteral("postgres"), QStringLiteral("postgres"),
-                 QStringLiteral("SELECT 'CREATE ROLE clerk LOGIN PASSWORD ''%1''' WHERE NOT "
-                                "EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'clerk')\\gexec\n")
+                 // Test programs run side by side: a role another one made first is fine.
+                 QStringLiteral("DO $$ BEGIN CREATE ROLE clerk LOGIN PASSWORD '%1'; EXCEPTION "
+                                "WHEN duplicate_object OR unique_violation THEN NULL; END $$;\n")
                      .arg(password));
             otherRuns(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON Items TO clerk;"));
         }
@@ -228,6 +235,11 @@ public:
             "EXECUTE FUNCTION audit();\n");
     }
     QString database() const { return m_database; }
+    // A database of the test program's own, so that test programs can run side by side.
+    static QString ownDatabase() {
+        return QStringLiteral("korvandel_") + QCoreApplication::applicationName().toLower().remove(
+                                                  QRegularExpression("[^a-z0-9_]"));
+    }
     bool locksRows() const override { return true; }
     bool otherTries(const QString &statements) override {
         QProcess psql;
@@ -290,7 +302,7 @@ inline std::unique_ptr<SharedCatalogue> SharedCatalogue::make(const QString &eng
     if (engine == QLatin1String("PostgreSQL"))
         return std::make_unique<PostgresCatalogue>();
     if (engine == QLatin1String("PostgreSQL clerk"))
-        return std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_shared"),
+        return std::make_unique<PostgresCatalogue>(PostgresCatalogue::ownDatabase(),
                                                    PostgresCatalogue::Role::Clerk);
     qFatal("unknown engine %s", qPrintable(engine));
 }
