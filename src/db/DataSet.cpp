@@ -110,6 +110,10 @@ void DataSet::adopt(std::unique_ptr<RowStore> store) {
     announce(Notice::Changed);
 }
 
+QString DataSet::readOnlyReason() const {
+    return active() && m_requestLive && !m_live ? m_rows->readOnlyReason() : QString();
+}
+
 void DataSet::open() {
     if (active())
         return;

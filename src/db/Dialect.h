@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QString>
+#include <algorithm>
 #include <vector>
 
 namespace db {
@@ -20,7 +21,8 @@ struct ColumnInfo {
 // Waits a connection accepts before it gives up (alias settings).
 struct ConnectionTimeouts {
     int connectSeconds = 10;     // reaching the server
-    int lockMilliseconds = 5000; // waiting for a row or file another session holds
+    int lockMilliseconds = 5000; // waiting for a row or file another session holds (0: none)
+    int deadServerSeconds = 15;  // silence after which a server is taken as gone
 };
 
 // What differs between database engines, in one place: how names are written and stored,
@@ -61,6 +63,10 @@ public:
     // back, never by file modes or grants read beforehand.
     virtual bool canWrite(QSqlDatabase &db, const QString &table, const QString &key) const;
 
+    // Why this connection may not write the table (canWrite said no), in words for the
+    // status bar: the file's mode, its folder, a read-only disk, the role's grants.
+    virtual QString readOnlyReason(QSqlDatabase &db, const QString &table) const;
+
     // --- schema text ---
     // Declared type of an integer key that the engine numbers and never reuses.
     virtual QString identityKeyType() const {
@@ -90,11 +96,22 @@ public:
     // transaction, failing at once when another session holds it; empty when the engine
     // cannot lock single rows.
     virtual QString rowLockStatement(const QString &table, const QString &keyColumn) const;
+    // Who holds the row lock that another session was refused ("jo@studio-2 since 14:02"),
+    // read without disturbing the caller's transaction; empty when the engine cannot say.
+    virtual QString rowHolder(QSqlDatabase &, const QString &, const QString &, qint64) const {
+        return {};
+    }
     // Whether the engine aborted the connection's open transaction after a failed
     // statement, so that its COMMIT would silently roll back.
     virtual bool transactionAborted(QSqlDatabase &) const { return false; }
 
     // --- connections ---
+    // The longest a statement may run: reaching the server, then waiting for a lock.
+    static int statementMilliseconds(const ConnectionTimeouts &timeouts) {
+        return timeouts.connectSeconds * 1000 + std::max(timeouts.lockMilliseconds, 1);
+    }
+    // The socket of an open connection to a server (-1: none, or an embedded engine).
+    virtual int serverSocket(const QSqlDatabase &) const { return -1; }
     // Driver connect options for the timeouts, set before the connection opens.
     virtual QString connectOptions(const ConnectionTimeouts &timeouts) const;
     // Session settings after the connection opened. Throws DatabaseError.

@@ -182,6 +182,8 @@ public:
         settings.setValue(QStringLiteral("LockTimeout"), 0.2);
         settings.endGroup();
         settings.sync();
+        // It holds a password: readable by its owner only.
+        QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         db::AliasRegistry::setConfigFile(ini);
     }
     ~PostgresCatalogue() override {
@@ -192,6 +194,10 @@ public:
 
     QString otherRuns(const QString &statements) override {
         return psql(qEnvironmentVariable("KORVANDEL_PG_USER"), m_database, statements);
+    }
+    // Runs statements as the server's superuser (roles, server settings).
+    QString superuserRuns(const QString &statements) {
+        return psql(QStringLiteral("postgres"), m_database, statements);
     }
     bool locksRows() const override { return true; }
     bool otherTries(const QString &statements) override {
