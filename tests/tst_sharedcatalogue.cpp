@@ -261,6 +261,22 @@ private slots:
         QCOMPARE(set.recordCount(), SharedCatalogue::rows);
     }
 
+    // A lock timeout of 0 means: do not wait for another program's lock.
+    void zeroLockTimeoutDoesNotWait_data() { keysAreNeverReused_data(); }
+    void zeroLockTimeoutDoesNotWait() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(catalogue->alias() + QStringLiteral("/LockTimeout"), QStringLiteral("0"));
+        catalogue->otherLocksAll();
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Items")});
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!failureOf([&] { set.open(); }).isEmpty());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     // Writing keys: the engine numbers new rows and never gives a deleted row's key again.
     void keysAreNeverReused_data() {
         QTest::addColumn<QString>("engine");
