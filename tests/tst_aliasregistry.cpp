@@ -2,6 +2,7 @@
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -79,6 +80,39 @@ private slots:
                                      .arg(value)});
         else
             QCOMPARE(warnings, QStringList());
+    }
+
+    // A server that accepts the connection and never answers: the open fails within the
+    // alias's ConnectTimeout.
+    void silentServerFailsTheOpen() {
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+            QSKIP("no PostgreSQL driver");
+        QProcess listener;
+        listener.start(QStringLiteral("python3"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("import socket;s=socket.socket();s.bind(('127.0.0.1',0));"
+                                       "print(s.getsockname()[1],flush=True);s.listen();"
+                                       "c=s.accept();input()")});
+        QVERIFY(listener.waitForReadyRead(10000));
+        const QString port = QString::fromLatin1(listener.readLine()).trimmed();
+        QSettings settings(db::AliasRegistry::configFile(), QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("Silent"));
+        settings.setValue(QStringLiteral("Driver"), QStringLiteral("PSQL"));
+        settings.setValue(QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
+        settings.setValue(QStringLiteral("Port"), port);
+        settings.setValue(QStringLiteral("Database"), QStringLiteral("vantrel"));
+        settings.setValue(QStringLiteral("User"), QStringLiteral("designer"));
+        settings.setValue(QStringLiteral("ConnectTimeout"), 2);
+        settings.endGroup();
+        settings.sync();
+        QElapsedTimer clock;
+        clock.start();
+        const QString message = failure(QStringLiteral("Silent"));
+        QVERIFY2(clock.elapsed() < 2000 + 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(message.startsWith(QLatin1String("Cannot open database 'Silent': ")),
+                 qPrintable(message));
+        listener.kill();
+        listener.waitForFinished();
     }
 
     // A settings file that holds a password and that other users can read is reported once;
