@@ -42,6 +42,10 @@ QString holderName() {
            QSysInfo::machineHostName();
 }
 
+// The settings file of the catalogue that an editor started by a test as another designer
+// opens.
+const char *const otherEditorConfig = "KORVANDEL_TEST_OTHER_EDITOR_CONFIG";
+
 QString tool() {
     return QCoreApplication::applicationDirPath() +
            QStringLiteral("/../src/app/korvandel-catalogue");
@@ -57,6 +61,11 @@ private slots:
     void init() {
         if (!qEnvironmentVariableIsSet("KORVANDEL_PG_HOST"))
             QSKIP("no PostgreSQL server (scripts/start-postgres.sh)");
+        // Started by a test as the other designer's editor: the test's own catalogue.
+        if (qEnvironmentVariableIsSet(otherEditorConfig)) {
+            db::AliasRegistry::setConfigFile(qEnvironmentVariable(otherEditorConfig));
+            return;
+        }
         catalogue = std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_pgtest"));
         addSecondAlias(QStringLiteral("OtherDesigner"));
     }
@@ -235,6 +244,72 @@ private slots:
             catalogue->otherRuns(
                 QStringLiteral("SELECT Note FROM Items WHERE Number = %1;").arg(key.toString())),
             QStringLiteral("kept"));
+    }
+
+    // Another designer's editor holds a row: while it runs, it keeps the row past the
+    // server's limit for a silent session; once it is stopped (a machine asleep, a halted
+    // process), the server frees the row within that limit.
+    void stoppedEditorFreesItsRow() {
+        if (qEnvironmentVariableIsSet(otherEditorConfig)) {
+            auto theirs = openItems(catalogue ? catalogue->alias() : QStringLiteral("SharedDB"));
+            theirs->setRecNo(4);
+            theirs->edit();
+            std::printf("editing\n");
+            std::fflush(stdout);
+            QTest::qWait(60000);
+            return;
+        }
+        // A silent session is ended after 4 s; a live editor speaks every second.
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(QStringLiteral("SharedDB/DeadServerTimeout"), 1);
+        QProcess other;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(otherEditorConfig), db::AliasRegistry::configFile());
+        other.setProcessEnvironment(environment);
+        other.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("stoppedEditorFreesItsRow")});
+        auto end = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("kill"),
+                              {QStringLiteral("-CONT"), QString::number(other.processId())});
+            other.kill();
+            other.waitForFinished();
+        });
+        QByteArray output;
+        while (!output.contains("editing\n")) {
+            QVERIFY2(other.waitForReadyRead(20000), output.constData());
+            output += other.readAllStandardOutput();
+        }
+        auto mine = openItems(catalogue->alias());
+        mine->setRecNo(4);
+        QTest::qWait(6000);
+        QVERIFY(failureOf([&] {
+                    mine->edit();
+                }).startsWith(QLatin1String("Another designer is editing this row")));
+        QCOMPARE(QProcess::execute(QStringLiteral("kill"),
+                                   {QStringLiteral("-STOP"), QString::number(other.processId())}),
+                 0);
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(failureOf([&] { mine->edit(); }).isEmpty(), 10000);
+        QVERIFY2(clock.elapsed() < 4000 + 2000, qPrintable(QString::number(clock.elapsed())));
+        mine->cancel();
+    }
+
+    // A shorter limit for silent sessions that the administrator gave the role stays.
+    void roleIdleLimitStays() {
+        const QString role = qEnvironmentVariable("KORVANDEL_PG_USER");
+        catalogue->superuserRuns(
+            QStringLiteral("ALTER ROLE %1 SET idle_in_transaction_session_timeout = '2s';")
+                .arg(role));
+        auto reset = qScopeGuard([&] {
+            catalogue->superuserRuns(
+                QStringLiteral("ALTER ROLE %1 RESET idle_in_transaction_session_timeout;")
+                    .arg(role));
+        });
+        QSqlQuery query(db::AliasRegistry::database(catalogue->alias()));
+        QVERIFY(query.exec(QStringLiteral("SHOW idle_in_transaction_session_timeout")) &&
+                query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("2s"));
     }
 
     // The editor's alias on an empty database: the table is made, keyed, and opens live

@@ -2,16 +2,21 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/ServerDeadline.h"
 #include "db/Transaction.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
 #include <cmath>
 
 namespace db {
@@ -68,6 +73,34 @@ QSqlDatabase addConnection(const QString &alias, const QString &driver) {
     return db;
 }
 
+// While a server connection holds a transaction (an edit's row lock), a trivial statement
+// now and then shows the server that this editor is alive.
+void keepSessionsBusy() {
+    for (const QString &name : QSqlDatabase::connectionNames()) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (!db.isOpen() || !Transaction::isOpen(db) ||
+            Dialect::of(db).heartbeatSeconds(aliasTimeouts().value(name)) <= 0)
+            continue;
+        const ServerDeadline deadline(db);
+        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    }
+}
+
+// Runs keepSessionsBusy at least this often, on the application's thread.
+void startHeartbeat(int seconds) {
+    QCoreApplication *application = QCoreApplication::instance();
+    if (seconds <= 0 || !application || QThread::currentThread() != application->thread())
+        return;
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(application);
+        QObject::connect(timer, &QTimer::timeout, keepSessionsBusy);
+        timer->start(seconds * 1000);
+    } else if (timer->interval() > seconds * 1000) {
+        timer->setInterval(seconds * 1000);
+    }
+}
+
 // Opens the connection and starts its session; false with the reason when it cannot.
 bool openSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts, QString *reason) {
     const Dialect &dialect = Dialect::of(db);
@@ -83,6 +116,7 @@ bool openSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts, QString *
         *reason = error.message();
         return false;
     }
+    startHeartbeat(dialect.heartbeatSeconds(timeouts));
     return true;
 }
 

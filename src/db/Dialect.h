@@ -114,6 +114,10 @@ public:
     virtual int serverSocket(const QSqlDatabase &) const { return -1; }
     // Driver connect options for the timeouts, set before the connection opens.
     virtual QString connectOptions(const ConnectionTimeouts &timeouts) const;
+    // How often a connection that holds a transaction (an edit's row lock) shows the server
+    // that the editor is alive, in seconds (0: never): the server ends sessions that stay
+    // silent inside a transaction much longer, freeing the rows of an editor that stopped.
+    virtual int heartbeatSeconds(const ConnectionTimeouts &) const { return 0; }
     // Session settings after the connection opened. Throws DatabaseError.
     virtual void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const;
 

@@ -114,8 +114,8 @@ int PostgresDialect::serverSocket(const QSqlDatabase &db) const {
     }();
     const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
     // The driver names libpq's type by its typedef or by the struct behind it.
-    const bool isConnection = qstrcmp(handle.typeName(), "PGconn*") == 0 ||
-                              qstrcmp(handle.typeName(), "pg_conn*") == 0;
+    const bool isConnection =
+        qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0;
     if (!socketOf || !isConnection)
         return -1;
     const void *connection = *static_cast<void *const *>(handle.constData());
@@ -180,6 +180,19 @@ void PostgresDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &t
             throw DatabaseError(QStringLiteral("Cannot set up the session (%1): %2")
                                     .arg(name, errorText(query.lastError())));
     }
+    // An editor that stopped (its machine asleep, its process halted) while holding a row
+    // falls silent, and the server ends its session; a live one keeps its session busy
+    // (heartbeatSeconds). A shorter limit the administrator gave the role stays.
+    QSqlQuery idle(db);
+    idle.prepare(
+        QStringLiteral("SELECT set_config('idle_in_transaction_session_timeout', "
+                       "LEAST(NULLIF(setting::int, 0), ?)::text, false) "
+                       "FROM pg_settings WHERE name = 'idle_in_transaction_session_timeout'"));
+    idle.addBindValue(4 * heartbeatSeconds(timeouts) * 1000);
+    if (!idle.exec())
+        throw DatabaseError(
+            QStringLiteral("Cannot set up the session (idle_in_transaction_session_timeout): %1")
+                .arg(errorText(idle.lastError())));
 }
 
 QString PostgresDialect::rowHolder(QSqlDatabase &db, const QString &table, const QString &keyColumn,

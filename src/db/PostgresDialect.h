@@ -22,6 +22,9 @@ public:
     QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
     int serverSocket(const QSqlDatabase &db) const override;
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
+    int heartbeatSeconds(const ConnectionTimeouts &timeouts) const override {
+        return std::max(timeouts.deadServerSeconds, 1);
+    }
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;
     bool transactionAborted(QSqlDatabase &db) const override;
     QString rowHolder(QSqlDatabase &db, const QString &table, const QString &keyColumn,
