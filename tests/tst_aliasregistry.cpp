@@ -2,6 +2,7 @@
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -36,7 +37,127 @@ private slots:
         db::AliasRegistry::closeAll();
         QDir::setCurrent(previousDir);
     }
-    void cleanup() { db::AliasRegistry::closeAll(); }
+    void cleanup() {
+        db::AliasRegistry::closeAll();
+        db::AliasRegistry::setWarningNotice({});
+    }
+
+    // A lock wait is a number of seconds; anything else is reported once when the alias
+    // opens, and the default (5 s) is used. 0 means: do not wait.
+    void lockTimeoutIsParsedStrictly_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("busyMilliseconds");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("do not wait") << "0" << 0 << false;
+        QTest::newRow("fraction") << "0.5" << 500 << false;
+        QTest::newRow("whole seconds") << " 7 " << 7000 << false;
+        QTest::newRow("with a unit") << "5s" << 5000 << true;
+        QTest::newRow("a word") << "abc" << 5000 << true;
+        QTest::newRow("negative") << "-1" << 5000 << true;
+    }
+    void lockTimeoutIsParsedStrictly() {
+        QFETCH(QString, value);
+        QFETCH(int, busyMilliseconds);
+        QFETCH(bool, warned);
+        QStringList warnings;
+        db::AliasRegistry::setWarningNotice([&](const QString &text) { warnings << text; });
+        const QString alias = QStringLiteral("Timed");
+        {
+            QFile file(QStringLiteral("timed.sqlite"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        configure(alias, QStringLiteral("SQLITE"), QStringLiteral("timed.sqlite"));
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(alias + QStringLiteral("/LockTimeout"), value);
+        db::AliasRegistry::database(alias);
+        QSqlQuery query(db::AliasRegistry::database(alias));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA busy_timeout")) && query.next());
+        QCOMPARE(query.value(0).toInt(), busyMilliseconds);
+        if (warned)
+            QCOMPARE(warnings,
+                     QStringList{QStringLiteral("LockTimeout=%1 of database alias 'Timed' is not a "
+                                                "number of seconds; 5 seconds are used")
+                                     .arg(value)});
+        else
+            QCOMPARE(warnings, QStringList());
+    }
+
+    // A server that accepts the connection and never answers: the open fails within the
+    // alias's ConnectTimeout.
+    void silentServerFailsTheOpen() {
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+            QSKIP("no PostgreSQL driver");
+        QProcess listener;
+        listener.start(QStringLiteral("python3"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("import socket;s=socket.socket();s.bind(('127.0.0.1',0));"
+                                       "print(s.getsockname()[1],flush=True);s.listen();"
+                                       "c=s.accept();input()")});
+        QVERIFY(listener.waitForReadyRead(10000));
+        const QString port = QString::fromLatin1(listener.readLine()).trimmed();
+        QSettings settings(db::AliasRegistry::configFile(), QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("Silent"));
+        settings.setValue(QStringLiteral("Driver"), QStringLiteral("PSQL"));
+        settings.setValue(QStringLiteral("Host"), QStringLiteral("127.0.0.1"));
+        settings.setValue(QStringLiteral("Port"), port);
+        settings.setValue(QStringLiteral("Database"), QStringLiteral("vantrel"));
+        settings.setValue(QStringLiteral("User"), QStringLiteral("designer"));
+        settings.setValue(QStringLiteral("ConnectTimeout"), 2);
+        settings.endGroup();
+        settings.sync();
+        QElapsedTimer clock;
+        clock.start();
+        const QString message = failure(QStringLiteral("Silent"));
+        QVERIFY2(clock.elapsed() < 2000 + 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(message.startsWith(QLatin1String("Cannot open database 'Silent': ")),
+                 qPrintable(message));
+        listener.kill();
+        listener.waitForFinished();
+    }
+
+    // A settings file that holds a password and that other users can read is reported once;
+    // one only its owner reads is not.
+    void readablePasswordIsReported_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("password");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("readable by all") << "all.ini"
+                                         << "644" << true << 1;
+        QTest::newRow("readable by the group") << "group.ini"
+                                               << "640" << true << 1;
+        QTest::newRow("owner only") << "owner.ini"
+                                    << "600" << true << 0;
+        QTest::newRow("no password") << "plain.ini"
+                                     << "644" << false << 0;
+    }
+    void readablePasswordIsReported() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, mode);
+        QFETCH(bool, password);
+        QFETCH(int, warnings);
+        const QString ini = dir.filePath(fileName);
+        db::AliasRegistry::setConfigFile(ini);
+        configure(QStringLiteral("Kept"), QStringLiteral("SQLITE"), QStringLiteral("kept.sqlite"));
+        if (password)
+            QSettings(ini, QSettings::IniFormat)
+                .setValue(QStringLiteral("Server/Password"), QStringLiteral("secret"));
+        {
+            QFile file(QStringLiteral("kept.sqlite"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QProcess::execute(QStringLiteral("chmod"), {mode, ini});
+        QStringList seen;
+        db::AliasRegistry::setWarningNotice([&](const QString &text) { seen << text; });
+        for (int open = 0; open < 2; ++open) {
+            db::AliasRegistry::database(QStringLiteral("Kept"));
+            db::AliasRegistry::closeAll();
+        }
+        db::AliasRegistry::setConfigFile(dir.path() + QStringLiteral("/databases.ini"));
+        QCOMPARE(seen.size(), warnings);
+        if (warnings)
+            QVERIFY2(seen.front().contains(QLatin1String("chmod 600")), qPrintable(seen.front()));
+    }
 
     void embeddedDefaultIsCreatedWithSchema() {
         db::AliasRegistry::setDefaultSchema(

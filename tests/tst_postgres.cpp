@@ -7,6 +7,8 @@
 #include "support/SharedCatalogue.h"
 
 #include <QtTest>
+#include <pwd.h>
+#include <unistd.h>
 
 using db::DataSet;
 using db::DataSetState;
@@ -90,6 +92,21 @@ private:
     QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 };
 
+// How the server names this program's sessions: the user and the machine.
+QString holderName() {
+    return QString::fromLocal8Bit(getpwuid(getuid())->pw_name) + QLatin1Char('@') +
+           QSysInfo::machineHostName();
+}
+
+// The settings file of the catalogue that an editor started by a test as another designer
+// opens.
+const char *const otherEditorConfig = "KORVANDEL_TEST_OTHER_EDITOR_CONFIG";
+
+QString tool() {
+    return QCoreApplication::applicationDirPath() +
+           QStringLiteral("/../src/app/korvandel-catalogue");
+}
+
 } // namespace
 
 class TestPostgres : public QObject {
@@ -100,6 +117,11 @@ private slots:
     void init() {
         if (!qEnvironmentVariableIsSet("KORVANDEL_PG_HOST"))
             QSKIP("no PostgreSQL server (scripts/start-postgres.sh)");
+        // Started by a test as the other designer's editor: the test's own catalogue.
+        if (qEnvironmentVariableIsSet(otherEditorConfig)) {
+            db::AliasRegistry::setConfigFile(qEnvironmentVariable(otherEditorConfig));
+            return;
+        }
         catalogue = std::make_unique<PostgresCatalogue>(QStringLiteral("korvandel_pgtest"));
         addSecondAlias(QStringLiteral("OtherDesigner"));
     }
@@ -114,9 +136,21 @@ private slots:
         theirs->setRecNo(4);
         mine->edit();
         mine->fieldByName(QStringLiteral("Heat"))->setAsString(QStringLiteral("42"));
-        QCOMPARE(failureOf([&] { theirs->edit(); }),
-                 QStringLiteral("Another designer is editing this row"));
+        // The refusal names the holder (user@machine) and since when it holds the row, at
+        // once, for Edit and for Delete.
+        QElapsedTimer clock;
+        clock.start();
+        const QRegularExpression named(
+            QStringLiteral("^Another designer is editing this row: it is being edited by "
+                           "%1 since \\d\\d:\\d\\d$")
+                .arg(QRegularExpression::escape(holderName())));
+        const QString editRefused = failureOf([&] { theirs->edit(); });
+        QVERIFY2(named.match(editRefused).hasMatch(), qPrintable(editRefused));
+        const QString deleteRefused = failureOf([&] { theirs->deleteRecord(); });
+        QVERIFY2(named.match(deleteRefused).hasMatch(), qPrintable(deleteRefused));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(theirs->state(), DataSetState::Browse);
+        QCOMPARE(theirs->recordCount(), SharedCatalogue::rows);
         // Another row is free.
         theirs->next();
         theirs->edit();
@@ -162,6 +196,176 @@ private slots:
         // Moving on works on the new connection.
         set->last();
         QCOMPARE(set->recNo(), SharedCatalogue::rows - 1);
+    }
+
+    // The server ended the editor's session, or restarted: the next Open and the next
+    // search (a new query) work at the first try on a new connection.
+    void endedSessionIsReopened_data() {
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("session terminated") << false;
+        QTest::newRow("server restarted") << true;
+    }
+    void endedSessionIsReopened() {
+        QFETCH(bool, restart);
+        const QString control = qEnvironmentVariable("KORVANDEL_PG_CTL");
+        if (restart && control.isEmpty())
+            QSKIP("no server control command");
+        auto set = openItems(catalogue->alias());
+        auto end = [&] {
+            if (restart) {
+                QCOMPARE(QProcess::execute(control, {QStringLiteral("stop")}), 0);
+                QCOMPARE(QProcess::execute(control, {QStringLiteral("start")}), 0);
+            } else {
+                catalogue->otherRuns(QStringLiteral(
+                    "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                    "WHERE datname = current_database() AND pid <> pg_backend_pid();"));
+            }
+        };
+        end();
+        DataSet other(catalogue->alias());
+        other.setSql({QStringLiteral("SELECT * FROM Items")});
+        QCOMPARE(failureOf([&] { other.open(); }), QString());
+        QCOMPARE(other.recordCount(), SharedCatalogue::rows);
+        end();
+        QCOMPARE(failureOf([&] {
+                     set->requery({QStringLiteral("SELECT * FROM Items WHERE Heat = ?")}, {7});
+                 }),
+                 QString());
+        QCOMPARE(set->recordCount(), SharedCatalogue::rows / 100);
+    }
+
+    // A role granted only reading opens the catalogue read-only and is told why; the
+    // table's owner is not.
+    void missingGrantsAreNamed() {
+        catalogue->superuserRuns(QStringLiteral(
+            "DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'reader') THEN "
+            "CREATE ROLE reader LOGIN PASSWORD 'reader'; END IF; END $$;"));
+        catalogue->otherRuns(QStringLiteral("GRANT SELECT ON Items TO reader;"));
+        addSecondAlias(QStringLiteral("Reader"));
+        {
+            QSettings settings(db::AliasRegistry::configFile(), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("Reader/User"), QStringLiteral("reader"));
+            settings.setValue(QStringLiteral("Reader/Password"), QStringLiteral("reader"));
+        }
+        auto owner = openItems(catalogue->alias());
+        QVERIFY(owner->canModify());
+        QCOMPARE(owner->readOnlyReason(), QString());
+        auto reader = openItems(QStringLiteral("Reader"));
+        QVERIFY(!reader->canModify());
+        QCOMPARE(reader->readOnlyReason(),
+                 QStringLiteral("your role reader is not granted changes to table Items"));
+    }
+
+    // The server stops answering this editor (its session's process stopped) while the
+    // user edits: Post fails within the alias's bound (reaching the server, a lock wait
+    // and a few seconds) with the reason, and the edit stays; once the server answers
+    // again, Post stores it.
+    void silentServerIsBounded() {
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(QStringLiteral("SharedDB/ConnectTimeout"), 1);
+        auto set = openItems(catalogue->alias());
+        set->setRecNo(3);
+        const QVariant key = set->bookmark();
+        set->edit();
+        set->fieldByName(QStringLiteral("Note"))->setAsString(QStringLiteral("kept"));
+        const QString backend = catalogue->otherRuns(
+            QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = current_database() "
+                           "AND application_name = '%1';")
+                .arg(holderName()));
+        QVERIFY2(!backend.isEmpty() && !backend.contains(QLatin1Char('\n')), qPrintable(backend));
+        QCOMPARE(QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-STOP"), backend}), 0);
+        auto resume = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-CONT"), backend});
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const QString failure = failureOf([&] { set->post(); });
+        const qint64 waited = clock.elapsed();
+        QVERIFY2(waited < 1000 + 200 + 5000, qPrintable(QString::number(waited)));
+        QVERIFY2(failure.endsWith(QLatin1String("the database server did not answer within 5 "
+                                                "seconds")),
+                 qPrintable(failure));
+        QCOMPARE(set->state(), DataSetState::Edit);
+        QCOMPARE(set->fieldByName(QStringLiteral("Note"))->asString(), QStringLiteral("kept"));
+        resume.dismiss();
+        QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-CONT"), backend});
+        // The resumed session finds its connection cut and ends, giving its row back.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            catalogue->otherRuns(
+                QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE pid = %1;")
+                    .arg(backend)),
+            QStringLiteral("0"), 10000);
+        set->post();
+        QCOMPARE(
+            catalogue->otherRuns(
+                QStringLiteral("SELECT Note FROM Items WHERE Number = %1;").arg(key.toString())),
+            QStringLiteral("kept"));
+    }
+
+    // Another designer's editor holds a row: while it runs, it keeps the row past the
+    // server's limit for a silent session; once it is stopped (a machine asleep, a halted
+    // process), the server frees the row within that limit.
+    void stoppedEditorFreesItsRow() {
+        if (qEnvironmentVariableIsSet(otherEditorConfig)) {
+            auto theirs = openItems(catalogue ? catalogue->alias() : QStringLiteral("SharedDB"));
+            theirs->setRecNo(4);
+            theirs->edit();
+            std::printf("editing\n");
+            std::fflush(stdout);
+            QTest::qWait(60000);
+            return;
+        }
+        // A silent session is ended after 4 s; a live editor speaks every second.
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(QStringLiteral("SharedDB/DeadServerTimeout"), 1);
+        QProcess other;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(otherEditorConfig), db::AliasRegistry::configFile());
+        other.setProcessEnvironment(environment);
+        other.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("stoppedEditorFreesItsRow")});
+        auto end = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("kill"),
+                              {QStringLiteral("-CONT"), QString::number(other.processId())});
+            other.kill();
+            other.waitForFinished();
+        });
+        QByteArray output;
+        while (!output.contains("editing\n")) {
+            QVERIFY2(other.waitForReadyRead(20000), output.constData());
+            output += other.readAllStandardOutput();
+        }
+        auto mine = openItems(catalogue->alias());
+        mine->setRecNo(4);
+        QTest::qWait(6000);
+        QVERIFY(failureOf([&] {
+                    mine->edit();
+                }).startsWith(QLatin1String("Another designer is editing this row")));
+        QCOMPARE(QProcess::execute(QStringLiteral("kill"),
+                                   {QStringLiteral("-STOP"), QString::number(other.processId())}),
+                 0);
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(failureOf([&] { mine->edit(); }).isEmpty(), 10000);
+        QVERIFY2(clock.elapsed() < 4000 + 2000, qPrintable(QString::number(clock.elapsed())));
+        mine->cancel();
+    }
+
+    // A shorter limit for silent sessions that the administrator gave the role stays.
+    void roleIdleLimitStays() {
+        const QString role = qEnvironmentVariable("KORVANDEL_PG_USER");
+        catalogue->superuserRuns(
+            QStringLiteral("ALTER ROLE %1 SET idle_in_transaction_session_timeout = '2s';")
+                .arg(role));
+        auto reset = qScopeGuard([&] {
+            catalogue->superuserRuns(
+                QStringLiteral("ALTER ROLE %1 RESET idle_in_transaction_session_timeout;")
+                    .arg(role));
+        });
+        QSqlQuery query(db::AliasRegistry::database(catalogue->alias()));
+        QVERIFY(query.exec(QStringLiteral("SHOW idle_in_transaction_session_timeout")) &&
+                query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("2s"));
     }
 
     // The editor's alias on an empty database: the table is made, keyed, and opens live

@@ -266,6 +266,22 @@ private slots:
         QCOMPARE(set.recordCount(), SharedCatalogue::rows);
     }
 
+    // A lock timeout of 0 means: do not wait for another program's lock.
+    void zeroLockTimeoutDoesNotWait_data() { keysAreNeverReused_data(); }
+    void zeroLockTimeoutDoesNotWait() {
+        QFETCH(QString, engine);
+        catalogue = SharedCatalogue::make(engine);
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(catalogue->alias() + QStringLiteral("/LockTimeout"), QStringLiteral("0"));
+        catalogue->otherLocksAll();
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Items")});
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!failureOf([&] { set.open(); }).isEmpty());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     // Writing keys: the engine numbers new rows and never gives a deleted row's key again.
     void keysAreNeverReused_data() {
         QTest::addColumn<QString>("engine");
@@ -624,17 +640,36 @@ private slots:
     }
 
     // A catalogue this process cannot write opens read-only: Edit and Insert fail at once.
+    // A file in write-ahead-log mode cannot even be read from a folder the user cannot
+    // write: the open fails, naming the folder.
     void unwritableCatalogueOpensReadOnly_data() {
         QTest::addColumn<QString>("fileMode");
         QTest::addColumn<QString>("folderMode");
-        QTest::newRow("file read-only") << "444"
-                                        << "755";
-        QTest::newRow("folder not writable") << "666"
-                                             << "555";
+        QTest::addColumn<QString>("journal");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file read-only")
+            << "444"
+            << "755"
+            << "delete" << QString() << "the catalogue file <file> is read-only";
+        QTest::newRow("folder not writable")
+            << "666"
+            << "555"
+            << "delete" << QString() << "you cannot write the catalogue's folder <folder>";
+        QTest::newRow("write-ahead log, folder not writable")
+            << "666"
+            << "555"
+            << "wal"
+            << "Cannot open database 'SharedDB': the catalogue is in write-ahead-log mode, which "
+               "needs a folder you can write, and you cannot write its folder %1"
+            << QString();
     }
     void unwritableCatalogueOpensReadOnly() {
         QFETCH(QString, fileMode);
         QFETCH(QString, folderMode);
+        QFETCH(QString, journal);
+        QFETCH(QString, failure);
+        QFETCH(QString, reason);
         if (geteuid() == 0) {
             // File modes do not bind the superuser: the case runs again as an ordinary user.
             QProcess child;
@@ -649,20 +684,67 @@ private slots:
                      child.readAll().constData());
             return;
         }
-        auto sqlite = std::make_unique<SqliteCatalogue>();
+        auto sqlite = std::make_unique<SqliteCatalogue>(journal);
+        const QString dir = sqlite->dir();
+        const QString path = sqlite->path();
         QProcess::execute(QStringLiteral("chmod"), {fileMode, sqlite->path()});
-        QProcess::execute(QStringLiteral("chmod"), {folderMode, sqlite->dir()});
+        QProcess::execute(QStringLiteral("chmod"), {folderMode, dir});
         catalogue = std::move(sqlite);
+        auto restore = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("755"), dir});
+        });
+        if (!failure.isEmpty()) {
+            DataSet set(catalogue->alias());
+            set.setSql({QStringLiteral("SELECT * FROM Items")});
+            QCOMPARE(failureOf([&] { set.open(); }), failure.arg(dir));
+            return;
+        }
         auto set = openItems();
         QVERIFY(!set->canModify());
+        // The user is told why.
+        QCOMPARE(
+            set->readOnlyReason(),
+            reason.replace(QLatin1String("<file>"), path).replace(QLatin1String("<folder>"), dir));
         QCOMPARE(failureOf([&] { set->edit(); }),
                  QStringLiteral("Cannot modify a read-only dataset"));
         QCOMPARE(failureOf([&] { set->insert(); }),
                  QStringLiteral("Cannot modify a read-only dataset"));
         QCOMPARE(set->state(), DataSetState::Browse);
-        QProcess::execute(
-            QStringLiteral("chmod"),
-            {QStringLiteral("755"), static_cast<SqliteCatalogue &>(*catalogue).dir()});
+    }
+
+    // An open that cannot read the file names the cause, after one wait for a lock at most.
+    void openNamesTheCause_data() {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("locked by another program")
+            << true
+            << "Cannot open database 'SharedDB': the catalogue is locked by another program";
+        QTest::newRow("not a database")
+            << false << "Cannot open database 'SharedDB': %1 is not a database file";
+    }
+    void openNamesTheCause() {
+        QFETCH(bool, locked);
+        QFETCH(QString, failure);
+        auto sqlite = std::make_unique<SqliteCatalogue>();
+        const QString path = sqlite->path();
+        catalogue = std::move(sqlite);
+        QSettings(db::AliasRegistry::configFile(), QSettings::IniFormat)
+            .setValue(catalogue->alias() + QStringLiteral("/LockTimeout"), 1);
+        if (locked) {
+            catalogue->otherLocksAll();
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray(4096, 'x'));
+        }
+        DataSet set(catalogue->alias());
+        set.setSql({QStringLiteral("SELECT * FROM Items")});
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(failureOf([&] { set.open(); }),
+                 QString(failure).replace(QLatin1String("%1"), path));
+        QVERIFY2(clock.elapsed() < 1800, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(set.state(), DataSetState::Inactive);
     }
 
     // The file stays in the journal mode its owners keep it in, through open, Post and close.

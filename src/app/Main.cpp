@@ -411,6 +411,9 @@ void TfrmMain::LoadDatabase() {
     ReadConfiguration();
     OpenDialog.setInitialDir(platform::AudioDirectory());
     sqlEquipment.open();
+    // A catalogue the designer cannot change says why, beside the hints.
+    if (const QString why = sqlEquipment.readOnlyReason(); !why.isEmpty())
+        StatusBar->addPanel(400, QStringLiteral("Read-only: ") + why);
     setScreenCursor(Qt::ArrowCursor);
 }
 

@@ -153,6 +153,7 @@ int main(int argc, char *argv[]) {
     data::registerEquipmentDatabase();
     // A database server that wants a password the alias does not give asks for a login.
     dialogs::installDatabaseLoginPrompt();
+    dialogs::installDatabaseWarnings();
 
     auto *window = new app::TfrmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);

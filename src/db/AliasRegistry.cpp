@@ -2,15 +2,22 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/ServerDeadline.h"
 #include "db/Transaction.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
+#include <QSet>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <cmath>
 
 namespace db {
 
@@ -66,6 +73,34 @@ QSqlDatabase addConnection(const QString &alias, const QString &driver) {
     return db;
 }
 
+// While a server connection holds a transaction (an edit's row lock), a trivial statement
+// now and then shows the server that this editor is alive.
+void keepSessionsBusy() {
+    for (const QString &name : QSqlDatabase::connectionNames()) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (!db.isOpen() || !Transaction::isOpen(db) ||
+            Dialect::of(db).heartbeatSeconds(aliasTimeouts().value(name)) <= 0)
+            continue;
+        const ServerDeadline deadline(db);
+        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    }
+}
+
+// Runs keepSessionsBusy at least this often, on the application's thread.
+void startHeartbeat(int seconds) {
+    QCoreApplication *application = QCoreApplication::instance();
+    if (seconds <= 0 || !application || QThread::currentThread() != application->thread())
+        return;
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(application);
+        QObject::connect(timer, &QTimer::timeout, keepSessionsBusy);
+        timer->start(seconds * 1000);
+    } else if (timer->interval() > seconds * 1000) {
+        timer->setInterval(seconds * 1000);
+    }
+}
+
 // Opens the connection and starts its session; false with the reason when it cannot.
 bool openSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts, QString *reason) {
     const Dialect &dialect = Dialect::of(db);
@@ -81,6 +116,7 @@ bool openSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts, QString *
         *reason = error.message();
         return false;
     }
+    startHeartbeat(dialect.heartbeatSeconds(timeouts));
     return true;
 }
 
@@ -136,16 +172,78 @@ void openWithLogin(QSqlDatabase &db, const QString &alias, const ConnectionTimeo
     }
 }
 
+AliasRegistry::WarningNotice &warningNotice() {
+    static AliasRegistry::WarningNotice notice;
+    return notice;
+}
+
+void warn(const QString &text) {
+    if (warningNotice())
+        warningNotice()(text);
+    else
+        qWarning("%s", qPrintable(text));
+}
+
+// A number of seconds as the file gives it ("5", "0.5"); nothing for any other text.
+std::optional<double> secondsOf(const QVariant &value) {
+    bool ok = false;
+    const double seconds = value.toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 0)
+        return std::nullopt;
+    return seconds;
+}
+
+// One timeout of an alias in seconds; a value that is not a number of seconds is reported
+// and the default used.
+double timeoutOf(const QSettings &settings, const QString &alias, const QString &key,
+                 double fallback) {
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return fallback;
+    if (const std::optional<double> seconds = secondsOf(value))
+        return *seconds;
+    warn(QStringLiteral("%1=%2 of database alias '%3' is not a number of seconds; %4 seconds "
+                        "are used")
+             .arg(key, value.toString(), alias)
+             .arg(fallback));
+    return fallback;
+}
+
 // Timeouts of a configured alias, in seconds in the file.
-ConnectionTimeouts timeoutsOf(const QSettings &settings) {
+ConnectionTimeouts timeoutsOf(const QSettings &settings, const QString &alias) {
     ConnectionTimeouts timeouts;
+    // libpq counts whole seconds, and a connect timeout of 0 would mean "wait for ever".
     timeouts.connectSeconds =
-        settings.value(QStringLiteral("ConnectTimeout"), timeouts.connectSeconds).toInt();
+        std::max(1, int(std::ceil(timeoutOf(settings, alias, QStringLiteral("ConnectTimeout"),
+                                            timeouts.connectSeconds))));
     timeouts.lockMilliseconds =
-        qRound(settings.value(QStringLiteral("LockTimeout"), timeouts.lockMilliseconds / 1000.0)
-                   .toDouble() *
-               1000);
+        int(std::lround(timeoutOf(settings, alias, QStringLiteral("LockTimeout"),
+                                  timeouts.lockMilliseconds / 1000.0) *
+                        1000));
+    timeouts.deadServerSeconds =
+        std::max(1, int(std::ceil(timeoutOf(settings, alias, QStringLiteral("DeadServerTimeout"),
+                                            timeouts.deadServerSeconds))));
     return timeouts;
+}
+
+// libpq refuses a password file that others can read; a configuration holding passwords
+// is told about once.
+void checkPasswordFile(const QSettings &settings) {
+    static QSet<QString> warned;
+    const QString path = settings.fileName();
+    const QFileInfo file(path);
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (!(file.permissions() & others) || warned.contains(path))
+        return;
+    for (const QString &key : settings.allKeys())
+        if (key.section(QLatin1Char('/'), -1)
+                .compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0) {
+            warned.insert(path);
+            warn(QStringLiteral("The database settings file %1 holds a password and other users "
+                                "can read it; make it readable only by you (chmod 600 %1)")
+                     .arg(QDir::toNativeSeparators(path)));
+            return;
+        }
 }
 
 // Splits a script at the semicolons that end statements (not those inside quotes);
@@ -202,8 +300,16 @@ void AliasRegistry::setLoginPrompt(const LoginPrompt &prompt) {
     loginPrompt() = prompt;
 }
 
+void AliasRegistry::setWarningNotice(const WarningNotice &notice) {
+    warningNotice() = notice;
+}
+
 QStringList AliasRegistry::splitScript(const QString &script) {
     return statements(script);
+}
+
+ConnectionTimeouts AliasRegistry::timeouts(const QSqlDatabase &db) {
+    return aliasTimeouts().value(db.connectionName());
 }
 
 void AliasRegistry::reopen(QSqlDatabase &db) {
@@ -223,13 +329,19 @@ void AliasRegistry::setDefaultSchema(const QString &alias, const QString &script
 QSqlDatabase AliasRegistry::database(const QString &alias) {
     if (QSqlDatabase::contains(alias)) {
         QSqlDatabase db = QSqlDatabase::database(alias, false);
-        if (db.isOpen())
+        if (!db.isOpen()) {
+            openOrThrow(db, alias, aliasTimeouts().value(alias));
             return db;
-        openOrThrow(db, alias, aliasTimeouts().value(alias));
+        }
+        // A server that restarted or ended the session leaves the connection open on this
+        // side: every open begins on a connection that reaches its database.
+        if (!Dialect::of(db).isAlive(db))
+            reopen(db);
         return db;
     }
 
     QSettings settings(configFile(), QSettings::IniFormat);
+    checkPasswordFile(settings);
     const bool configured = settings.childGroups().contains(alias, Qt::CaseInsensitive);
     if (configured) {
         for (const QString &group : settings.childGroups())
@@ -255,7 +367,7 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
             db.setPassword(settings.value(QStringLiteral("Password")).toString());
         }
         const bool passwordGiven = !db.password().isEmpty() || driver == QLatin1String("QSQLITE");
-        openWithLogin(db, alias, timeoutsOf(settings), passwordGiven);
+        openWithLogin(db, alias, timeoutsOf(settings, alias), passwordGiven);
         // A server database is shared and made once: it gets the schema the first time any
         // editor reaches it, in one transaction.
         const DefaultSchema schema = defaultSchemas().value(alias.toLower());

@@ -8,6 +8,7 @@
 namespace db {
 
 class Dialect;
+struct ConnectionTimeouts;
 
 // Resolves a database alias to a Qt SQL connection.
 //
@@ -19,6 +20,10 @@ class Dialect;
 //   Host=..., Port=..., Database=..., User=..., Password=...   ; PSQL
 //   ConnectTimeout=10        ; seconds to reach a server
 //   LockTimeout=5            ; seconds to wait for a row or file another program holds
+//                            ; (0: do not wait; fractions allowed)
+//   DeadServerTimeout=15     ; seconds after which a server that stopped answering is
+//                            ; taken as gone
+// A value that is not a number is reported once, when the alias opens, and its default used.
 // An alias without configuration resolves to the embedded default: the SQLite file
 // "<alias>.sqlite" in the working directory, created with the alias's default schema
 // when it does not exist yet.
@@ -46,6 +51,9 @@ public:
     // The statements of such a script.
     static QStringList splitScript(const QString &script);
 
+    // The timeouts a connection was opened with.
+    static ConnectionTimeouts timeouts(const QSqlDatabase &db);
+
     // Opens a connection again whose server dropped it (same settings and login). Throws
     // DatabaseError; the connection stays registered, closed, for a later try.
     static void reopen(QSqlDatabase &db);
@@ -64,6 +72,11 @@ public:
     };
     using LoginPrompt = std::function<std::optional<Login>(const LoginRequest &)>;
     static void setLoginPrompt(const LoginPrompt &prompt);
+
+    // Shows a warning about the configuration (a setting that is not understood, a password
+    // others can read); the open goes on. Without a notice the warning is logged.
+    using WarningNotice = std::function<void(const QString &text)>;
+    static void setWarningNotice(const WarningNotice &notice);
 };
 
 } // namespace db

@@ -129,6 +129,10 @@ void DataSet::adopt(std::unique_ptr<RowStore> store) {
     watch();
 }
 
+QString DataSet::readOnlyReason() const {
+    return active() && m_requestLive && !m_live ? m_rows->readOnlyReason() : QString();
+}
+
 void DataSet::open() {
     if (active())
         return;

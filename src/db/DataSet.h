@@ -140,6 +140,9 @@ public:
     bool eof() const { return m_eof; }
     bool isEmpty() const { return recordCount() == 0; }
     bool canModify() const { return m_live && active(); }
+    // Why a result asked to be live opened read-only (the file's mode, its folder, a
+    // read-only disk, the role's grants); empty when it can be modified or was not asked to.
+    QString readOnlyReason() const;
     bool modified() const { return m_modified; }
     int recordCount() const;
     int recNo() const { return m_current; } // 0-based, -1 when there is no row

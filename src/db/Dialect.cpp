@@ -74,6 +74,10 @@ bool Dialect::canWrite(QSqlDatabase &db, const QString &table, const QString &ke
         QStringLiteral("UPDATE %1 SET %2 = %2 WHERE 1 = 0").arg(quoted(table), quoted(key)));
 }
 
+QString Dialect::readOnlyReason(QSqlDatabase &, const QString &table) const {
+    return QStringLiteral("the database does not let you change table %1").arg(table);
+}
+
 QString Dialect::caseBlindLike(const QString &column) const {
     return QStringLiteral("LOWER(%1) LIKE LOWER(?)").arg(column);
 }

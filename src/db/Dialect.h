@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QString>
+#include <algorithm>
 #include <vector>
 
 namespace db {
@@ -24,7 +25,8 @@ struct ColumnInfo {
 // Waits a connection accepts before it gives up (alias settings).
 struct ConnectionTimeouts {
     int connectSeconds = 10;     // reaching the server
-    int lockMilliseconds = 5000; // waiting for a row or file another session holds
+    int lockMilliseconds = 5000; // waiting for a row or file another session holds (0: none)
+    int deadServerSeconds = 15;  // silence after which a server is taken as gone
 };
 
 // What differs between database engines, in one place: how names are written and stored,
@@ -64,6 +66,10 @@ public:
     // Whether this connection may write the table: decided by a write begun and rolled
     // back, never by file modes or grants read beforehand.
     virtual bool canWrite(QSqlDatabase &db, const QString &table, const QString &key) const;
+
+    // Why this connection may not write the table (canWrite said no), in words for the
+    // status bar: the file's mode, its folder, a read-only disk, the role's grants.
+    virtual QString readOnlyReason(QSqlDatabase &db, const QString &table) const;
 
     // --- schema text ---
     // Declared type of an integer key that the engine numbers and never reuses.
@@ -123,6 +129,11 @@ public:
     // transaction, failing at once when another session holds it; empty when the engine
     // cannot lock single rows.
     virtual QString rowLockStatement(const QString &table, const QString &keyColumn) const;
+    // Who holds the row lock that another session was refused ("jo@studio-2 since 14:02"),
+    // read without disturbing the caller's transaction; empty when the engine cannot say.
+    virtual QString rowHolder(QSqlDatabase &, const QString &, const QString &, qint64) const {
+        return {};
+    }
     // Whether the engine aborted the connection's open transaction after a failed
     // statement, so that its COMMIT would silently roll back.
     virtual bool transactionAborted(QSqlDatabase &) const { return false; }
@@ -136,8 +147,18 @@ public:
     virtual BulkLoader bulkLoader() const { return BulkLoader::None; }
 
     // --- connections ---
+    // The longest a statement may run: reaching the server, then waiting for a lock.
+    static int statementMilliseconds(const ConnectionTimeouts &timeouts) {
+        return timeouts.connectSeconds * 1000 + std::max(timeouts.lockMilliseconds, 1);
+    }
+    // The socket of an open connection to a server (-1: none, or an embedded engine).
+    virtual int serverSocket(const QSqlDatabase &) const { return -1; }
     // Driver connect options for the timeouts, set before the connection opens.
     virtual QString connectOptions(const ConnectionTimeouts &timeouts) const;
+    // How often a connection that holds a transaction (an edit's row lock) shows the server
+    // that the editor is alive, in seconds (0: never): the server ends sessions that stay
+    // silent inside a transaction much longer, freeing the rows of an editor that stopped.
+    virtual int heartbeatSeconds(const ConnectionTimeouts &) const { return 0; }
     // Session settings after the connection opened. Throws DatabaseError.
     virtual void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const;
 

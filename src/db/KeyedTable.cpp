@@ -199,4 +199,9 @@ bool KeyedTable::probeWritable() const {
     return m_source.live && m_source.dialect->canWrite(db, m_source.table, m_source.keyColumn);
 }
 
+QString KeyedTable::readOnlyReason() const {
+    QSqlDatabase db = m_source.db;
+    return m_source.live ? m_source.dialect->readOnlyReason(db, m_source.table) : QString();
+}
+
 } // namespace db

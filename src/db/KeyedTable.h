@@ -73,6 +73,8 @@ public:
     bool isIdentityColumn(int column) const;
     // Whether this connection may write the table (probed by a write that is undone).
     bool probeWritable() const;
+    // Why the table opened read-only, for the user; empty when it was not asked to be live.
+    QString readOnlyReason() const;
 
     static constexpr int WindowRows = 128;
 

@@ -2,10 +2,17 @@
 
 #include "db/AliasRegistry.h"
 #include "db/DatabaseError.h"
+#include "db/ServerDeadline.h"
+#include "db/Statement.h"
 #include "db/Transaction.h"
 
-#include <QCoreApplication>
+#include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <QSysInfo>
+#include <dlfcn.h>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace db {
 
@@ -16,14 +23,8 @@ const QLatin1String lockNotAvailable("55P03");
 
 // Rows of a catalogue query about one table, named as written (to_regclass folds it).
 QSqlQuery catalogueQuery(const QSqlDatabase &db, const QString &text, const QString &table) {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(text);
-    query.addBindValue(table);
-    if (!query.exec())
-        throw DatabaseError(QStringLiteral("Cannot read the description of table %1: %2")
-                                .arg(table, errorText(query.lastError())));
-    return query;
+    return runStatement(db, text, {table},
+                        QStringLiteral("Cannot read the description of table %1").arg(table));
 }
 
 // Where the server's lower() under the ICU root collation differs from simple case
@@ -124,6 +125,25 @@ QString PostgresDialect::keyColumn(const QSqlDatabase &db, const QString &table)
     return {};
 }
 
+QString PostgresDialect::readOnlyReason(QSqlDatabase &db, const QString &table) const {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT current_user, pg_is_in_recovery(), "
+                                 "current_setting('default_transaction_read_only') = 'on', "
+                                 "has_table_privilege(to_regclass(?), 'UPDATE')"));
+    query.addBindValue(table);
+    if (query.exec() && query.next()) {
+        if (query.value(1).toBool())
+            return QStringLiteral("the server is a read-only standby");
+        if (query.value(2).toBool())
+            return QStringLiteral("the server's sessions are read-only");
+        if (!query.value(3).toBool())
+            return QStringLiteral("your role %1 is not granted changes to table %2")
+                .arg(query.value(0).toString(), table);
+    }
+    return Dialect::readOnlyReason(db, table);
+}
+
 QString PostgresDialect::continueNumberingStatement(const QString &table,
                                                     const QString &keyColumn) const {
     // The identity column's sequence goes on above the highest key in the table.
@@ -177,25 +197,133 @@ QString PostgresDialect::rowLockStatement(const QString &table, const QString &k
         .arg(quoted(table), quoted(keyColumn));
 }
 
-QString PostgresDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
-    // libpq waits at most this long for the server to accept and answer the start-up,
-    // so a server that takes the connection but never answers cannot hang the editor.
-    // The program's name tells the server (and its change history) which program wrote.
-    QString name = QCoreApplication::applicationName();
-    name.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-        .replace(QLatin1Char('\''), QLatin1String("\\'"));
-    name.remove(QLatin1Char(';'));
-    return QStringLiteral("connect_timeout=%1;application_name='%2'")
-        .arg(std::max(timeouts.connectSeconds, 1))
-        .arg(name);
+int PostgresDialect::serverSocket(const QSqlDatabase &db) const {
+    // The driver's handle is libpq's connection; libpq is loaded with the driver, so its
+    // socket is asked of the library already in the process.
+    using SocketOf = int (*)(const void *);
+    static const SocketOf socketOf = [] {
+        void *library = dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+        return library ? reinterpret_cast<SocketOf>(dlsym(library, "PQsocket")) : nullptr;
+    }();
+    const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
+    // The driver names libpq's type by its typedef or by the struct behind it.
+    const bool isConnection =
+        qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0;
+    if (!socketOf || !isConnection)
+        return -1;
+    const void *connection = *static_cast<void *const *>(handle.constData());
+    return connection ? socketOf(connection) : -1;
 }
 
+QString PostgresDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
+    // libpq waits at most connect_timeout for the server to accept and answer the start-up,
+    // so a server that takes the connection but never answers cannot hang the editor. Once
+    // connected, keepalives probe a silent server and tcp_user_timeout drops a connection
+    // whose data the server stopped acknowledging: a dead server or network is noticed within
+    // the alias's dead-server timeout.
+    const int dead = std::max(timeouts.deadServerSeconds, 1);
+    const int idle = std::max(dead / 3, 1);
+    const int count = 3;
+    const int interval = std::max((dead - idle) / count, 1);
+    return QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=%2;"
+                          "keepalives_interval=%3;keepalives_count=%4;tcp_user_timeout=%5")
+        .arg(std::max(timeouts.connectSeconds, 1))
+        .arg(idle)
+        .arg(interval)
+        .arg(count)
+        .arg(dead * 1000);
+}
+
+namespace {
+
+// The name the server shows for this editor's sessions (other designers read it when this
+// one holds a row): the user and the machine.
+QString sessionName() {
+    const passwd *account = getpwuid(getuid());
+    const QString user = account ? QString::fromLocal8Bit(account->pw_name) : QString();
+    const QString host = QSysInfo::machineHostName();
+    return user.isEmpty() ? host : user + QLatin1Char('@') + host;
+}
+
+} // namespace
+
 void PostgresDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const {
+    // lock_timeout 0 would wait for ever: "do not wait" is the shortest wait there is.
+    const int lock = std::max(timeouts.lockMilliseconds, 1);
+    // No statement runs longer than reaching the server and waiting for a lock would take.
+    const int statement = statementMilliseconds(timeouts);
+    // The server probes this editor's connection, so that rows held by an editor whose
+    // machine went to sleep or off the network are freed within about a minute.
+    const QList<std::pair<QString, QString>> settings{
+        {QStringLiteral("lock_timeout"), QString::number(lock)},
+        {QStringLiteral("statement_timeout"), QString::number(statement)},
+        {QStringLiteral("application_name"), sessionName()},
+        {QStringLiteral("tcp_keepalives_idle"), QStringLiteral("20")},
+        {QStringLiteral("tcp_keepalives_interval"), QStringLiteral("10")},
+        {QStringLiteral("tcp_keepalives_count"), QStringLiteral("3")},
+        {QStringLiteral("tcp_user_timeout"), QStringLiteral("60000")},
+    };
+    const ServerDeadline deadline(db);
     QSqlQuery query(db);
-    if (!query.exec(
-            QStringLiteral("SET lock_timeout = %1").arg(std::max(timeouts.lockMilliseconds, 0))))
+    query.prepare(QStringLiteral("SELECT set_config(?, ?, false)"));
+    for (const auto &[name, value] : settings) {
+        query.addBindValue(name);
+        query.addBindValue(value);
+        if (!query.exec())
+            throw DatabaseError(QStringLiteral("Cannot set up the session (%1): %2")
+                                    .arg(name, errorText(query.lastError())));
+    }
+    // An editor that stopped (its machine asleep, its process halted) while holding a row
+    // falls silent, and the server ends its session; a live one keeps its session busy
+    // (heartbeatSeconds). A shorter limit the administrator gave the role stays.
+    QSqlQuery idle(db);
+    idle.prepare(
+        QStringLiteral("SELECT set_config('idle_in_transaction_session_timeout', "
+                       "LEAST(NULLIF(setting::int, 0), ?)::text, false) "
+                       "FROM pg_settings WHERE name = 'idle_in_transaction_session_timeout'"));
+    idle.addBindValue(4 * heartbeatSeconds(timeouts) * 1000);
+    if (!idle.exec())
         throw DatabaseError(
-            QStringLiteral("Cannot set the lock timeout: %1").arg(errorText(query.lastError())));
+            QStringLiteral("Cannot set up the session (idle_in_transaction_session_timeout): %1")
+                .arg(errorText(idle.lastError())));
+}
+
+QString PostgresDialect::rowHolder(QSqlDatabase &db, const QString &table, const QString &keyColumn,
+                                   qint64 key) const {
+    // A transaction that locks a row writes its own id into the row (xmax) and holds a lock
+    // on that id: the session holding that lock is the holder. Read in a savepoint, so that
+    // a refusal leaves the caller's transaction usable.
+    try {
+        Transaction look(db, QStringLiteral("Cannot name the row's holder"),
+                         Transaction::Mode::Read);
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("SELECT a.application_name, a.usename, "
+                                     "COALESCE(a.client_hostname, host(a.client_addr)), "
+                                     "a.xact_start FROM pg_locks l "
+                                     "JOIN pg_stat_activity a ON a.pid = l.pid "
+                                     "WHERE l.locktype = 'transactionid' AND l.granted "
+                                     "AND l.transactionid = (SELECT xmax FROM %1 WHERE %2 = ?)")
+                          .arg(quoted(table), quoted(keyColumn)));
+        query.addBindValue(key);
+        if (!query.exec() || !query.next())
+            return {};
+        QString who = query.value(0).toString();
+        if (who.isEmpty()) {
+            who = query.value(1).toString();
+            if (!query.value(2).toString().isEmpty())
+                who += QLatin1Char('@') + query.value(2).toString();
+        }
+        const QDateTime since = query.value(3).toDateTime();
+        if (since.isValid())
+            who +=
+                QStringLiteral(" since ") + since.toLocalTime().toString(QStringLiteral("HH:mm"));
+        query.finish();
+        look.commit();
+        return who;
+    } catch (const DatabaseError &) {
+        return {};
+    }
 }
 
 bool PostgresDialect::isBusy(const QSqlError &error) const {
@@ -222,8 +350,16 @@ bool PostgresDialect::isConnectionLost(const QSqlError &error) const {
 bool PostgresDialect::isAlive(QSqlDatabase &db) const {
     if (!db.isOpen())
         return false;
+    const ServerDeadline deadline(db);
     QSqlQuery probe(db);
-    return probe.exec(QStringLiteral("SELECT 1")) || !isConnectionLost(probe.lastError());
+    if (probe.exec(QStringLiteral("SELECT 1")))
+        return true;
+    // A server that stopped answering is not reached again within this action's bound.
+    if (deadline.expired())
+        throw EngineError(QStringLiteral("The connection to the database was lost: ") +
+                              deadline.silenceText(),
+                          probe.lastError());
+    return !isConnectionLost(probe.lastError());
 }
 
 void PostgresDialect::createTable(QSqlDatabase &db, const QString &table,

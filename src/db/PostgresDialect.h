@@ -16,6 +16,7 @@ public:
     bool tableExists(const QSqlDatabase &db, const QString &table) const override;
     std::vector<ColumnInfo> columns(const QSqlDatabase &db, const QString &table) const override;
     QString keyColumn(const QSqlDatabase &db, const QString &table) const override;
+    QString readOnlyReason(QSqlDatabase &db, const QString &table) const override;
     QString continueNumberingStatement(const QString &table,
                                        const QString &keyColumn) const override;
     QString caseFolded(const QString &column) const override;
@@ -28,9 +29,15 @@ public:
     }
     BulkLoader bulkLoader() const override { return BulkLoader::CopyFromStdin; }
     QString rowLockStatement(const QString &table, const QString &keyColumn) const override;
+    int serverSocket(const QSqlDatabase &db) const override;
     QString connectOptions(const ConnectionTimeouts &timeouts) const override;
+    int heartbeatSeconds(const ConnectionTimeouts &timeouts) const override {
+        return std::max(timeouts.deadServerSeconds, 1);
+    }
     void startSession(QSqlDatabase &db, const ConnectionTimeouts &timeouts) const override;
     bool transactionAborted(QSqlDatabase &db) const override;
+    QString rowHolder(QSqlDatabase &db, const QString &table, const QString &keyColumn,
+                      qint64 key) const override;
     bool isBusy(const QSqlError &error) const override;
     bool isRowLocked(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlError &error) const override;

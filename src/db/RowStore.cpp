@@ -65,15 +65,19 @@ RowCache KeyedRowStore::makeCache(const std::shared_ptr<const KeyedTable> &table
 }
 
 KeyedRowStore::KeyedRowStore(Source source)
-    : KeyedRowStore(std::make_shared<const KeyedTable>(std::move(source)), false) {
+    : KeyedRowStore(std::make_shared<const KeyedTable>(std::move(source)), false, QString()) {
     m_writable = m_table->probeWritable();
+    if (!m_writable)
+        m_readOnlyReason = m_table->readOnlyReason();
 }
 
-KeyedRowStore::KeyedRowStore(std::shared_ptr<const KeyedTable> table, bool writable)
-    : m_table(table), m_writable(writable), m_cache(makeCache(table)), m_writer(table) {}
+KeyedRowStore::KeyedRowStore(std::shared_ptr<const KeyedTable> table, bool writable,
+                             QString readOnlyReason)
+    : m_table(table), m_writable(writable), m_readOnlyReason(std::move(readOnlyReason)),
+      m_cache(makeCache(table)), m_writer(table) {}
 
 std::unique_ptr<RowStore> KeyedRowStore::reloaded() const {
-    return std::unique_ptr<RowStore>(new KeyedRowStore(m_table, m_writable));
+    return std::unique_ptr<RowStore>(new KeyedRowStore(m_table, m_writable, m_readOnlyReason));
 }
 
 const QVariantList &KeyedRowStore::row(int index) {

@@ -30,6 +30,8 @@ public:
     // The column that holds the key (-1: the key is not one of the result's columns).
     virtual int keyField() const { return -1; }
     virtual bool canModify() const { return false; }
+    // Why a result that was asked to be live cannot be modified; empty otherwise.
+    virtual QString readOnlyReason() const { return {}; }
     // A store over the same query, read again from the engine.
     virtual std::unique_ptr<RowStore> reloaded() const = 0;
 
@@ -99,6 +101,7 @@ public:
     int indexOfKey(const QVariant &key) const override;
     int keyField() const override { return m_table->keyField(); }
     bool canModify() const override { return m_writable; }
+    QString readOnlyReason() const override { return m_readOnlyReason; }
     std::unique_ptr<RowStore> reloaded() const override;
 
     void insertPlaceholder(int index) override { m_cache.insertPlaceholder(index); }
@@ -117,11 +120,12 @@ public:
     static constexpr int WindowRows = RowCache::WindowRows;
 
 private:
-    KeyedRowStore(std::shared_ptr<const KeyedTable> table, bool writable);
+    KeyedRowStore(std::shared_ptr<const KeyedTable> table, bool writable, QString readOnlyReason);
     static RowCache makeCache(const std::shared_ptr<const KeyedTable> &table);
 
     std::shared_ptr<const KeyedTable> m_table;
     bool m_writable = false;
+    QString m_readOnlyReason;
     RowCache m_cache;
     RowWriter m_writer;
 };

@@ -30,6 +30,19 @@ bool unchanged(const StoredRow &now, const StoredRow &then, int column) {
     return sameValue(now.exact.at(column), then.exact.at(column));
 }
 
+// A row lock another session holds; told to the user once the refused transaction ended.
+struct RowLockRefused {};
+
+// Refuses the row, naming who holds it where the engine can tell (asked outside the
+// refused transaction, which the engine aborted).
+[[noreturn]] void refuseLockedRow(const KeyedTable &table, qint64 key) {
+    QSqlDatabase db = table.database();
+    const QString holder =
+        table.dialect().rowHolder(db, table.source().table, table.source().keyColumn, key);
+    throw DatabaseError(holder.isEmpty() ? QString::fromLatin1(msg::rowLocked)
+                                         : QString::fromLatin1(msg::rowLockedBy).arg(holder));
+}
+
 } // namespace
 
 void RowWriter::lockInTransaction(qint64 key) const {
@@ -42,7 +55,7 @@ void RowWriter::lockInTransaction(qint64 key) const {
                      QStringLiteral("The row could not be locked"));
     } catch (const EngineError &error) {
         if (m_table->dialect().isRowLocked(error.error()))
-            throw DatabaseError(QString::fromLatin1(msg::rowLocked));
+            throw RowLockRefused();
         throw;
     }
 }
@@ -55,7 +68,12 @@ void RowWriter::lock(qint64 key) {
     m_table->ensureConnected();
     auto transaction = std::make_unique<Transaction>(m_table->database(),
                                                      QStringLiteral("The row could not be locked"));
-    lockInTransaction(key);
+    try {
+        lockInTransaction(key);
+    } catch (const RowLockRefused &) {
+        transaction.reset();
+        refuseLockedRow(*m_table, key);
+    }
     m_edit = std::move(transaction);
     m_lockedKey = key;
 }
@@ -237,9 +255,15 @@ RowWriter::Written RowWriter::write(std::optional<qint64> key, const RowWrite &w
 void RowWriter::remove(qint64 key, const QVariantList &seen) {
     m_table->ensureConnected();
     const QString what = QStringLiteral("The row could not be deleted");
-    Transaction transaction(m_table->database(), what);
+    std::optional<Transaction> guard(std::in_place, m_table->database(), what);
+    Transaction &transaction = *guard;
     // Another designer editing the row is told at once, not after a lock wait.
-    lockInTransaction(key);
+    try {
+        lockInTransaction(key);
+    } catch (const RowLockRefused &) {
+        guard.reset();
+        refuseLockedRow(*m_table, key);
+    }
     std::optional<StoredRow> before = m_table->readExact(key, KeyedTable::Connection::AsItIs);
     if (!before)
         throw RowConflict(RowConflict::Kind::Deleted, QString::fromLatin1(msg::rowGone),

@@ -120,6 +120,7 @@ inline const char *rowReplacedBeforeDelete =
     "This row now describes another item: another program replaced it (%1). The row now "
     "shows that item; Delete again to delete it";
 inline const char *rowLocked = "Another designer is editing this row";
+inline const char *rowLockedBy = "Another designer is editing this row: it is being edited by %1";
 inline const char *nothingWritten = "The row could not be written: no row was changed";
 } // namespace msg
 

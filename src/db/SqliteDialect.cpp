@@ -2,10 +2,15 @@
 
 #include "db/DatabaseError.h"
 #include "db/SqliteFoldedLike.h"
+#include "db/Statement.h"
 #include "db/Transaction.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <sys/statvfs.h>
 
 namespace db {
 
@@ -13,6 +18,59 @@ namespace {
 
 constexpr int sqliteBusy = 5;
 constexpr int sqliteLocked = 6;
+constexpr int sqliteReadOnly = 8;
+constexpr int sqliteCantOpen = 14;
+constexpr int sqliteNotADatabase = 26;
+
+int primaryCode(const QSqlError &error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok ? code : -1;
+}
+
+// Whether the file's header says write-ahead-log mode (its read and write versions are 2).
+bool isWalFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header.at(18) == 2 && header.at(19) == 2;
+}
+
+// Why the engine cannot read the catalogue, in words the user can act on; the engine's own
+// words when there is nothing more to say.
+QString reasonOf(const QSqlDatabase &db, const QSqlError &error) {
+    const QFileInfo file(db.databaseName());
+    switch (primaryCode(error)) {
+    case sqliteBusy:
+    case sqliteLocked:
+        return QStringLiteral("the catalogue is locked by another program");
+    case sqliteNotADatabase:
+        return QStringLiteral("%1 is not a database file")
+            .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    case sqliteReadOnly:
+    case sqliteCantOpen:
+        // A file in write-ahead-log mode is read through files the engine makes beside it.
+        if (isWalFile(file.absoluteFilePath()) && !QFileInfo(file.absolutePath()).isWritable())
+            return QStringLiteral("the catalogue is in write-ahead-log mode, which needs a folder "
+                                  "you can write, and you cannot write its folder %1")
+                .arg(QDir::toNativeSeparators(file.absolutePath()));
+        break;
+    }
+    return errorText(error);
+}
+
+// Runs a statement that reads the catalogue's description of a table; a refusal names its
+// cause (a statement the engine cannot even prepare included).
+QSqlQuery readDescription(const QSqlDatabase &db, const QString &text, const QVariantList &bound,
+                          const QString &table) {
+    const QString what = QStringLiteral("Cannot read table %1").arg(table);
+    try {
+        return runStatement(db, text, bound, what);
+    } catch (const EngineError &error) {
+        throw EngineError(what + QStringLiteral(": ") + reasonOf(db, error.error()), error.error());
+    }
+}
 
 // The catalogue's own description of a table or view: its kind and its CREATE text.
 struct SchemaEntry {
@@ -21,14 +79,12 @@ struct SchemaEntry {
 };
 
 SchemaEntry schemaEntry(const QSqlDatabase &db, const QString &name) {
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT type, sql FROM sqlite_master "
-                                 "WHERE type IN ('table', 'view') AND name = ? COLLATE NOCASE"));
-    query.addBindValue(name);
     // A catalogue that cannot be read now (locked) must not look like one without the table.
-    if (!query.exec())
-        throw DatabaseError(
-            QStringLiteral("Cannot read table %1: %2").arg(name, errorText(query.lastError())));
+    QSqlQuery query = readDescription(
+        db,
+        QStringLiteral("SELECT type, sql FROM sqlite_master "
+                       "WHERE type IN ('table', 'view') AND name = ? COLLATE NOCASE"),
+        {name}, name);
     if (!query.next())
         return {};
     return {query.value(0).toString(), query.value(1).toString()};
@@ -55,10 +111,8 @@ bool SqliteDialect::tableExists(const QSqlDatabase &db, const QString &table) co
 std::vector<ColumnInfo> SqliteDialect::columns(const QSqlDatabase &db, const QString &table) const {
     // Declared types carry the text lengths and the small-integer ranges.
     std::vector<ColumnInfo> result;
-    QSqlQuery info(db);
-    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table))))
-        throw DatabaseError(
-            QStringLiteral("Cannot read table %1: %2").arg(table, errorText(info.lastError())));
+    QSqlQuery info =
+        readDescription(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)), {}, table);
     while (info.next())
         result.push_back(
             columnFromDeclaredType(info.value(1).toString(), info.value(2).toString()));
@@ -72,12 +126,10 @@ QString SqliteDialect::keyColumn(const QSqlDatabase &db, const QString &table) c
                                                  QRegularExpression::CaseInsensitiveOption);
     if (entry.type != QLatin1String("table") || withoutRowid.match(entry.sql).hasMatch())
         return {};
-    QSqlQuery info(db);
+    QSqlQuery info =
+        readDescription(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)), {}, table);
     QStringList primary;
     QString primaryType;
-    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table))))
-        throw DatabaseError(
-            QStringLiteral("Cannot read table %1: %2").arg(table, errorText(info.lastError())));
     while (info.next()) {
         if (info.value(5).toInt() > 0) {
             primary << info.value(1).toString();
@@ -116,6 +168,21 @@ bool SqliteDialect::canWrite(QSqlDatabase &db, const QString &, const QString &k
     return writable;
 }
 
+QString SqliteDialect::readOnlyReason(QSqlDatabase &db, const QString &table) const {
+    const QFileInfo file(db.databaseName());
+    const QString folder = QDir::toNativeSeparators(file.absolutePath());
+    struct statvfs disk {};
+    if (statvfs(QFile::encodeName(file.absoluteFilePath()).constData(), &disk) == 0 &&
+        (disk.f_flag & ST_RDONLY))
+        return QStringLiteral("the catalogue is on a read-only disk (%1)").arg(folder);
+    if (!file.isWritable())
+        return QStringLiteral("the catalogue file %1 is read-only")
+            .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return QStringLiteral("you cannot write the catalogue's folder %1").arg(folder);
+    return Dialect::readOnlyReason(db, table);
+}
+
 QString SqliteDialect::caseBlindLike(const QString &column) const {
     // LIKE ignores the letter case of ASCII letters here.
     return QStringLiteral("%1 LIKE (?)").arg(column);
@@ -133,14 +200,20 @@ QString SqliteDialect::connectOptions(const ConnectionTimeouts &timeouts) const 
 void SqliteDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &) const {
     // Every acknowledged post reaches the disk before the editor says so. This setting
     // belongs to the connection; the file's journal mode stays as its owners keep it.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    // It is the first statement that reads the file: a file that cannot be read (locked,
+    // not a database) fails the open here, after one wait for the lock at most.
+    try {
+        runStatement(db, QStringLiteral("PRAGMA synchronous = FULL"), {},
+                     QStringLiteral("Cannot read the catalogue"));
+    } catch (const EngineError &error) {
+        throw DatabaseError(reasonOf(db, error.error()));
+    }
     registerFoldedLike(db);
 }
 
 bool SqliteDialect::isBusy(const QSqlError &error) const {
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
-    return ok && (code == sqliteBusy || code == sqliteLocked);
+    const int code = primaryCode(error);
+    return code == sqliteBusy || code == sqliteLocked;
 }
 
 } // namespace db

@@ -16,6 +16,7 @@ public:
     std::vector<ColumnInfo> columns(const QSqlDatabase &db, const QString &table) const override;
     QString keyColumn(const QSqlDatabase &db, const QString &table) const override;
     bool canWrite(QSqlDatabase &db, const QString &table, const QString &key) const override;
+    QString readOnlyReason(QSqlDatabase &db, const QString &table) const override;
     QString identityKeyType() const override {
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
     }

@@ -2,6 +2,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/ServerDeadline.h"
 
 #include <QSqlError>
 
@@ -9,22 +10,26 @@ namespace db {
 
 namespace {
 
-[[noreturn]] void fail(const QString &what, const QSqlError &error) {
-    throw EngineError(what + QStringLiteral(": ") + errorText(error), error);
+[[noreturn]] void fail(const QString &what, const QSqlError &error,
+                       const ServerDeadline *deadline = nullptr) {
+    const bool silent = deadline && deadline->expired();
+    throw EngineError(
+        what + QStringLiteral(": ") + (silent ? deadline->silenceText() : errorText(error)), error);
 }
 
 } // namespace
 
 QSqlQuery runStatement(const QSqlDatabase &db, const QString &text, const QVariantList &bound,
                        const QString &what) {
+    const ServerDeadline deadline(db);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(text))
-        fail(what, query.lastError());
+        fail(what, query.lastError(), &deadline);
     for (int i = 0; i < bound.size(); ++i)
         query.bindValue(i, bound.at(i));
     if (!query.exec())
-        fail(what, query.lastError());
+        fail(what, query.lastError(), &deadline);
     return query;
 }
 

@@ -2,6 +2,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/ServerDeadline.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -41,10 +42,13 @@ Transaction::Transaction(QSqlDatabase db, const QString &what, Mode mode)
         begin = Dialect::of(m_db).beginWriteStatement();
     else
         begin = QStringLiteral("BEGIN");
+    const ServerDeadline deadline(m_db);
     QSqlQuery query(m_db);
     if (!query.exec(begin))
-        throw EngineError(m_what + QStringLiteral(": ") + errorText(query.lastError()),
-                          query.lastError());
+        throw EngineError(
+            m_what + QStringLiteral(": ") +
+                (deadline.expired() ? deadline.silenceText() : errorText(query.lastError())),
+            query.lastError());
     ++state.depth;
 }
 
@@ -71,6 +75,7 @@ void Transaction::commit() {
     if (m_done)
         return;
     const Dialect &dialect = Dialect::of(m_db);
+    const ServerDeadline deadline(m_db);
     if (dialect.transactionAborted(m_db)) {
         abandon();
         throw DatabaseError(m_what +
@@ -84,7 +89,9 @@ void Transaction::commit() {
     if (!query.exec(statement)) {
         const QSqlError error = query.lastError();
         abandon();
-        throw EngineError(m_what + QStringLiteral(": ") + errorText(error), error);
+        throw EngineError(m_what + QStringLiteral(": ") +
+                              (deadline.expired() ? deadline.silenceText() : errorText(error)),
+                          error);
     }
     m_done = true;
     states()[m_db.connectionName()].depth = m_level;
@@ -96,6 +103,7 @@ void Transaction::abandon() {
     // A reset connection lost the transaction already; its new session has none of ours.
     if (state.generation != m_generation)
         return;
+    const ServerDeadline deadline(m_db);
     QSqlQuery query(m_db);
     if (m_level > 0) {
         query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepointName(m_level));

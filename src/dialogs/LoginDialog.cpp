@@ -7,14 +7,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace dialogs {
 
 namespace {
-constexpr int maxInputLength = 31;
-}
+// The user name input takes at most this many characters; a password may have any length.
+constexpr int maxUserNameLength = 31;
+} // namespace
 
 LoginDialog::LoginDialog(const QString &database, const QString &user, const QString &reason,
                          QWidget *owner)
@@ -22,8 +24,7 @@ LoginDialog::LoginDialog(const QString &database, const QString &user, const QSt
       cmdOK(new QPushButton(QStringLiteral("&OK"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)) {
     setWindowTitle(QStringLiteral("Database Login"));
-    edUserName->setMaxLength(maxInputLength);
-    edPassword->setMaxLength(maxInputLength);
+    edUserName->setMaxLength(maxUserNameLength);
     edPassword->setEchoMode(QLineEdit::Password);
     // The password field shows a star for every character typed.
     edPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
@@ -82,6 +83,12 @@ void installDatabaseLoginPrompt() {
         if (!login)
             return std::nullopt;
         return db::AliasRegistry::Login{login->first, login->second};
+    });
+}
+
+void installDatabaseWarnings() {
+    db::AliasRegistry::setWarningNotice([](const QString &text) {
+        QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("Warning"), text);
     });
 }
 

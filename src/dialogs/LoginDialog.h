@@ -12,9 +12,9 @@ class QPushButton;
 namespace dialogs {
 
 // "Database Login": asks for the user name and password of a database server that wants a
-// password the alias does not give. Both inputs take at most 31 characters; the password
-// is shown as "*". The password input has the focus, the user-name input when no user name
-// is known.
+// password the alias does not give. The user name takes at most 31 characters, the
+// password any length; the password is shown as "*". The password input has the focus, the
+// user-name input when no user name is known.
 class LoginDialog : public QDialog {
     Q_OBJECT
 
@@ -38,5 +38,9 @@ askDatabaseLogin(const QString &database, const QString &user, const QString &re
 // Makes the dialog the database layer's login prompt: a server that wants a password the
 // alias does not give asks the user through it.
 void installDatabaseLoginPrompt();
+
+// Shows the database layer's warnings about its settings (a value not understood, a
+// password other users can read) in a message box.
+void installDatabaseWarnings();
 
 } // namespace dialogs

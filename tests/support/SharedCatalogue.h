@@ -212,6 +212,8 @@ public:
         settings.setValue(QStringLiteral("LockTimeout"), 0.2);
         settings.endGroup();
         settings.sync();
+        // It holds a password: readable by its owner only.
+        QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         db::AliasRegistry::setConfigFile(ini);
     }
     ~PostgresCatalogue() override {
@@ -239,6 +241,10 @@ public:
     static QString ownDatabase() {
         return QStringLiteral("korvandel_") + QCoreApplication::applicationName().toLower().remove(
                                                   QRegularExpression("[^a-z0-9_]"));
+    }
+    // Runs statements as the server's superuser (roles, server settings).
+    QString superuserRuns(const QString &statements) {
+        return psql(QStringLiteral("postgres"), m_database, statements);
     }
     bool locksRows() const override { return true; }
     bool otherTries(const QString &statements) override {
