@@ -102,11 +102,6 @@ QString holderName() {
 // opens.
 const char *const otherEditorConfig = "KORVANDEL_TEST_OTHER_EDITOR_CONFIG";
 
-QString tool() {
-    return QCoreApplication::applicationDirPath() +
-           QStringLiteral("/../src/app/korvandel-catalogue");
-}
-
 } // namespace
 
 class TestPostgres : public QObject {
