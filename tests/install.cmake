@@ -1,10 +1,12 @@
 # The installation and the Debian package, made and checked as a user would (needs
 # desktop-file-utils, dpkg-dev and lintian; see scripts/packages-install.txt). Both need the
-# whole build.
+# whole build, and they take turns: packing writes into the build tree that the other installs
+# from.
 foreach(mode install package)
     add_test(NAME install_${mode}
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/install/check-install.sh ${mode} ${CMAKE_BINARY_DIR})
-    set_tests_properties(install_${mode} PROPERTIES LABELS install TIMEOUT 600)
+    set_tests_properties(install_${mode} PROPERTIES LABELS install TIMEOUT 600
+        RESOURCE_LOCK build_tree)
 endforeach()
 
 korvandel_add_test(NAME tst_commandline SOURCES tst_commandline.cpp LABELS install)
