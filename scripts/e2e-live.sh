@@ -13,7 +13,7 @@
 # Without a display it runs itself in a private X session.
 set -u
 
-if [ $# -lt 3 ]; then
+if [ $# -lt 2 ]; then
     echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
     exit 2
 fi
@@ -144,6 +144,9 @@ User=$KORVANDEL_PG_USER
 Password=$KORVANDEL_PG_PASSWORD
 INI
     chmod 600 "$home/.config/korvandel/databases.ini"
+    # The catalogue tool fills the empty table: the first start's offer of the demo
+    # catalogue has been answered already.
+    printf '[FirstStart]\nDemoCatalogue=declined\n' >"$home/.config/korvandel/korvandel.ini"
 }
 pg "DROP TABLE IF EXISTS equipment" >/dev/null || fail "cannot reach the server"
 make_user A

@@ -203,7 +203,7 @@ private slots:
         QStringList titles;
         for (QAction *menu : window->MainMenu1->actions())
             titles << menu->text();
-        QCOMPARE(titles, QStringList({"&Files", "&View", "Hi&story", "&Help"}));
+        QCOMPARE(titles, QStringList({"&Files", "&View", "H&istory", "&Help"}));
         QCOMPARE(window->Quit1->shortcut(), QKeySequence("Ctrl+Q"));
         QCOMPARE(window->Refresh1->text(), QString("&Refresh"));
         QCOMPARE(window->Refresh1->shortcut(), QKeySequence("F5"));

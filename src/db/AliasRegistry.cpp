@@ -53,12 +53,9 @@ QString &configOverride() {
         QString::fromLatin1(msg::engineInit).arg(QString::asprintf("%.4x", unsigned(code))));
 }
 
-QString qtDriverName(const QString &configured) {
-    const QString name = configured.trimmed().toUpper();
-    if (name.isEmpty() || name == QLatin1String("SQLITE"))
-        return QStringLiteral("QSQLITE");
-    if (name == QLatin1String("PSQL") || name == QLatin1String("POSTGRESQL"))
-        return QStringLiteral("QPSQL");
+const Dialect &configuredEngine(const QString &name) {
+    if (const Dialect *engine = Dialect::configured(name))
+        return *engine;
     engineError(unknownDriverError);
 }
 
@@ -347,9 +344,10 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
         for (const QString &group : settings.childGroups())
             if (group.compare(alias, Qt::CaseInsensitive) == 0)
                 settings.beginGroup(group);
-        const QString driver = qtDriverName(settings.value(QStringLiteral("Driver")).toString());
-        QSqlDatabase db = addConnection(alias, driver);
-        if (driver == QLatin1String("QSQLITE")) {
+        const Dialect &engine =
+            configuredEngine(settings.value(QStringLiteral("Driver")).toString());
+        QSqlDatabase db = addConnection(alias, engine.qtDriver());
+        if (engine.isEmbedded()) {
             const QString path = settings.value(QStringLiteral("Path")).toString();
             if (path.isEmpty() || !QFileInfo::exists(path)) {
                 db = QSqlDatabase();
@@ -366,12 +364,12 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
             db.setUserName(settings.value(QStringLiteral("User")).toString());
             db.setPassword(settings.value(QStringLiteral("Password")).toString());
         }
-        const bool passwordGiven = !db.password().isEmpty() || driver == QLatin1String("QSQLITE");
+        const bool passwordGiven = !db.password().isEmpty() || engine.isEmbedded();
         openWithLogin(db, alias, timeoutsOf(settings, alias), passwordGiven);
         // A server database is shared and made once: it gets the schema the first time any
         // editor reaches it, in one transaction.
         const DefaultSchema schema = defaultSchemas().value(alias.toLower());
-        if (driver != QLatin1String("QSQLITE") && schema.script && !schema.table.isEmpty()) {
+        if (!engine.isEmbedded() && schema.script && !schema.table.isEmpty()) {
             try {
                 const Dialect &dialect = Dialect::of(db);
                 dialect.createTable(db, schema.table, schema.script(dialect));
@@ -388,7 +386,7 @@ QSqlDatabase AliasRegistry::database(const QString &alias) {
     const QString path = alias + QStringLiteral(".sqlite");
     const QFileInfo file(path);
     const bool existed = file.exists() && file.size() > 0;
-    QSqlDatabase db = addConnection(alias, QStringLiteral("QSQLITE"));
+    QSqlDatabase db = addConnection(alias, Dialect::sqlite().qtDriver());
     db.setDatabaseName(path);
     openOrThrow(db, alias, ConnectionTimeouts());
     if (!existed) {

@@ -20,14 +20,39 @@ const Dialect &Dialect::sqlite() {
     return dialect;
 }
 
-const Dialect &Dialect::forDriver(const QString &driverName) {
+namespace {
+
+const Dialect &postgres() {
+    static const PostgresDialect dialect;
+    return dialect;
+}
+
+} // namespace
+
+const Dialect &Dialect::forDriver(const QString &driver) {
     static const Dialect plain;
-    static const PostgresDialect postgres;
-    if (driverName.startsWith(QLatin1String("QSQLITE")))
+    if (driver.startsWith(QLatin1String("QSQLITE")))
         return sqlite();
-    if (driverName == QLatin1String("QPSQL"))
-        return postgres;
+    if (driver == QLatin1String("QPSQL"))
+        return postgres();
     return plain;
+}
+
+const Dialect *Dialect::configured(const QString &engine) {
+    const QString name = engine.trimmed().toUpper();
+    if (name.isEmpty() || name == QLatin1String("SQLITE"))
+        return &sqlite();
+    if (name == QLatin1String("PSQL") || name == QLatin1String("POSTGRESQL"))
+        return &postgres();
+    return nullptr;
+}
+
+QString Dialect::qtDriver() const {
+    if (this == &sqlite())
+        return QStringLiteral("QSQLITE");
+    if (this == &postgres())
+        return QStringLiteral("QPSQL");
+    return {};
 }
 
 const Dialect &Dialect::of(const QSqlDatabase &db) {

@@ -42,9 +42,17 @@ public:
 
     // The dialect of a connection, chosen from its driver (the one place that looks).
     static const Dialect &of(const QSqlDatabase &db);
-    static const Dialect &forDriver(const QString &driverName);
+    static const Dialect &forDriver(const QString &driver);
     // The embedded engine's dialect (schemas written before a connection exists).
     static const Dialect &sqlite();
+    // The dialect of an engine as an alias file names it ("SQLITE", "PSQL", "POSTGRESQL";
+    // empty: the embedded engine); none for a name no engine has.
+    static const Dialect *configured(const QString &engine);
+    // The Qt driver that reaches this engine.
+    QString qtDriver() const;
+    // A file the program opens itself (no server, no login; its schema is made with the
+    // file), as against a server shared by several designers.
+    virtual bool isEmbedded() const { return false; }
 
     virtual QString engineName() const { return QStringLiteral("SQL"); }
 

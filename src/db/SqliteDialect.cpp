@@ -194,7 +194,8 @@ QString SqliteDialect::foldedContains(const QString &column) const {
 }
 
 QString SqliteDialect::connectOptions(const ConnectionTimeouts &timeouts) const {
-    return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(timeouts.lockMilliseconds);
+    // The driver's own option, named after the driver.
+    return qtDriver() + QStringLiteral("_BUSY_TIMEOUT=%1").arg(timeouts.lockMilliseconds);
 }
 
 void SqliteDialect::startSession(QSqlDatabase &db, const ConnectionTimeouts &) const {

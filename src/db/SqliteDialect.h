@@ -11,6 +11,7 @@ namespace db {
 class SqliteDialect : public Dialect {
 public:
     QString engineName() const override { return QStringLiteral("SQLite"); }
+    bool isEmbedded() const override { return true; }
     QString quoted(const QString &identifier) const override;
     bool tableExists(const QSqlDatabase &db, const QString &table) const override;
     std::vector<ColumnInfo> columns(const QSqlDatabase &db, const QString &table) const override;

@@ -301,7 +301,7 @@ private:
 
 void addHistoryMenu(QMenuBar *menuBar, db::DataSet &dataSet) {
     QWidget *window = menuBar->window();
-    QMenu *menu = menuBar->addMenu(QStringLiteral("Hi&story"));
+    QMenu *menu = menuBar->addMenu(QStringLiteral("H&istory"));
     QAction *history = menu->addAction(QStringLiteral("Row &history..."));
     history->setObjectName(QStringLiteral("RowHistory1"));
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
