@@ -414,6 +414,28 @@ private slots:
         result = tool.run({"import-csv", "--separator", "tab", "VantrelDB", "tabs.csv"});
         QCOMPARE(result.status, 0);
     }
+
+    // The rows the tool adds to a catalogue file get their history rows in the same
+    // transaction; a refused import leaves neither.
+    void addedRowsAreRecorded() {
+        Tool tool;
+        QCOMPARE(tool.run({"demo", "VantrelDB"}).status, 0);
+        QCOMPARE(
+            tool.sqlite(QStringLiteral("VantrelDB.sqlite"),
+                        QStringLiteral("SELECT (SELECT COUNT(*) FROM Equipment) = COUNT(*) AND "
+                                       "COUNT(*) > 0 FROM EquipmentHistory WHERE Kind = "
+                                       "'insert'"))
+                .trimmed(),
+            QStringLiteral("1"));
+        tool.write(QStringLiteral("more.csv"), "Code,Name\nNEW1,One\nNEW2,Two\n");
+        QCOMPARE(tool.run({"import-csv", "VantrelDB", "more.csv"}).status, 0);
+        tool.write(QStringLiteral("bad.csv"), "Code,Name\nNEW3,Three\nNEW1,Again\n");
+        QCOMPARE(tool.run({"import-csv", "VantrelDB", "bad.csv"}).status, 1);
+        QCOMPARE(tool.sqlite(QStringLiteral("VantrelDB.sqlite"),
+                             QStringLiteral("SELECT group_concat(Code, ' ') FROM EquipmentHistory "
+                                            "WHERE Code LIKE 'NEW%'")),
+                 QStringLiteral("\"NEW1 NEW2\""));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCsv)

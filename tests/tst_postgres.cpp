@@ -528,7 +528,8 @@ private slots:
     }
 
     // A table made by an older version: check names a key the server does not number and a
-    // 4-byte Weight; upgrade fixes both in one go and finds nothing to do the second time.
+    // 4-byte Weight, and neither announces its changes nor keeps a history; upgrade fixes all
+    // in one go and finds nothing to do the second time.
     void upgradeNumbersTheKeyAndWidensWeight() {
         const ToolRun tool({});
         catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
@@ -536,11 +537,15 @@ private slots:
         catalogue->otherRuns(
             QStringLiteral("ALTER TABLE equipment ALTER COLUMN number DROP IDENTITY;"
                            "ALTER TABLE equipment ALTER COLUMN weight TYPE REAL;"
-                           "INSERT INTO equipment (number, code, weight) VALUES (7, 'OLD', 1.5);"));
+                           "INSERT INTO equipment (number, code, weight) VALUES (7, 'OLD', 1.5);"
+                           "DROP TRIGGER korvandel_announce ON equipment;"
+                           "DROP TABLE equipmenthistory;"));
         auto [status, message] = tool.run({QStringLiteral("check"), QStringLiteral("Server")});
         QCOMPARE(status, 3);
         QVERIFY2(message.contains(QLatin1String("key Number is not numbered")) &&
-                     message.contains(QLatin1String("column Weight is a 4-byte number")),
+                     message.contains(QLatin1String("column Weight is a 4-byte number")) &&
+                     message.contains(QLatin1String("does not announce its changes")) &&
+                     message.contains(QLatin1String("keeps no history")),
                  qPrintable(message));
         std::tie(status, message) = tool.run({QStringLiteral("upgrade"), QStringLiteral("Server")});
         QCOMPARE(status, 0);
@@ -556,6 +561,13 @@ private slots:
                          "number, weight;"))
                      .section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("8|1234.5678"));
+        // The trigger announces it, and the history records it.
+        QCOMPARE(catalogue->otherRuns(QStringLiteral(
+                     "SELECT COUNT(*) FROM pg_trigger WHERE tgname = 'korvandel_announce';")),
+                 QStringLiteral("1"));
+        QCOMPARE(catalogue->otherRuns(QStringLiteral(
+                     "SELECT Kind || ' ' || Code FROM EquipmentHistory ORDER BY Id DESC LIMIT 1;")),
+                 QStringLiteral("insert NEW"));
     }
 
 private:

@@ -8,6 +8,7 @@
 #include "db/Dialect.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
+#include "db/Values.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -22,6 +23,9 @@
 #include <unistd.h>
 
 namespace data {
+
+using db::isEmptyValue;
+using db::sameValue;
 
 namespace {
 
@@ -52,7 +56,7 @@ QString tableSql(const db::Dialect &dialect, const QString &ifNotExists) {
 // (and cannot write it directly). The session's last history row is kept in a setting for
 // the editor's undo; a rolled-back transaction takes it back too.
 const char *serverTrigger = R"(
-CREATE FUNCTION EquipmentHistory_Record() RETURNS trigger LANGUAGE plpgsql
+CREATE OR REPLACE FUNCTION EquipmentHistory_Record() RETURNS trigger LANGUAGE plpgsql
 SECURITY DEFINER SET search_path FROM CURRENT AS '
 DECLARE
     o jsonb := CASE WHEN TG_OP = ''INSERT'' THEN ''{}''::jsonb ELSE to_jsonb(OLD) END;
@@ -79,7 +83,7 @@ BEGIN
     PERFORM set_config(''korvandel.last_change'', entry::text, false);
     RETURN NULL;
 END';
-CREATE TRIGGER EquipmentHistory_Record AFTER INSERT OR UPDATE OR DELETE ON Equipment
+CREATE OR REPLACE TRIGGER EquipmentHistory_Record AFTER INSERT OR UPDATE OR DELETE ON Equipment
     FOR EACH ROW EXECUTE FUNCTION EquipmentHistory_Record();
 )";
 
@@ -105,16 +109,6 @@ QString osUser() {
 
 QString utcNow() {
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-}
-
-bool isEmptyValue(const QVariant &value) {
-    return value.isNull() || !value.isValid();
-}
-
-bool sameValue(const QVariant &a, const QVariant &b) {
-    if (isEmptyValue(a) || isEmptyValue(b))
-        return isEmptyValue(a) == isEmptyValue(b);
-    return a == b;
 }
 
 QJsonValue jsonOf(const QVariant &value) {
@@ -227,9 +221,9 @@ std::vector<HistoryEntry> readEntries(QSqlDatabase &db, const QString &text,
 } // namespace
 
 QString historySchemaSql(const db::Dialect &dialect) {
-    if (&dialect == &db::Dialect::sqlite())
-        return tableSql(dialect, QStringLiteral("IF NOT EXISTS "));
-    return tableSql(dialect, QString()) + QString::fromLatin1(serverTrigger);
+    // The history outlives the table it records (a table dropped and made again keeps it).
+    const QString sql = tableSql(dialect, QStringLiteral("IF NOT EXISTS "));
+    return dialect.isEmbedded() ? sql : sql + QString::fromLatin1(serverTrigger);
 }
 
 QString catalogueSchemaSql(const db::Dialect &dialect) {

@@ -3,22 +3,13 @@
 #include "db/ChangeRecorder.h"
 #include "db/Field.h"
 #include "db/Statement.h"
+#include "db/Values.h"
 
 #include <QSqlError>
 
 namespace db {
 
 namespace {
-
-bool isEmptyValue(const QVariant &value) {
-    return value.isNull() || !value.isValid();
-}
-
-bool sameValue(const QVariant &a, const QVariant &b) {
-    if (isEmptyValue(a) || isEmptyValue(b))
-        return isEmptyValue(a) == isEmptyValue(b);
-    return a == b;
-}
 
 // Whether a column of the stored row is still what was read: equal values, and equal exact
 // forms where the engine gives them.

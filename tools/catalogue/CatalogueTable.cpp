@@ -3,6 +3,7 @@
 #include "BulkWriter.h"
 
 #include "data/EquipmentColumns.h"
+#include "data/EquipmentHistory.h"
 #include "data/EquipmentQuery.h"
 #include "data/EquipmentSchema.h"
 #include "db/AliasRegistry.h"
@@ -79,12 +80,15 @@ bool CatalogueTable::exists() const {
 }
 
 QString CatalogueTable::schemaSql() const {
-    return data::equipmentSchemaSql(*m_dialect);
+    // The table, the trigger that announces its writes to open editors and the history of
+    // its rows, as the editor makes them.
+    return data::catalogueSchemaSql(*m_dialect);
 }
 
 void CatalogueTable::create() {
-    // One statement, so it runs inside the caller's transaction when there is one.
-    exec(m_db, schemaSql());
+    // Statement by statement, inside the caller's transaction when there is one.
+    for (const QString &statement : db::AliasRegistry::splitScript(schemaSql()))
+        exec(m_db, statement);
 }
 
 qint64 CatalogueTable::count() const {
@@ -173,7 +177,20 @@ void CatalogueTable::continueKeyNumbering() {
 
 void CatalogueTable::inTransaction(const std::function<void()> &work) {
     db::Transaction transaction(m_db, QStringLiteral("The changes to alias %1").arg(m_alias));
+    // The rows the work adds get their history rows in the same transaction (a server's
+    // trigger records them itself).
+    const QString key = exists() ? keyColumn() : QString();
+    qint64 keysAbove = 0;
+    if (!key.isEmpty()) {
+        QSqlQuery highest(m_db);
+        if (!highest.exec(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2")
+                              .arg(quoted(key), quoted(tableName))) ||
+            !highest.next())
+            throw CatalogueError(db::errorText(highest.lastError()));
+        keysAbove = highest.value(0).toLongLong();
+    }
     work();
+    data::recordInsertedRows(m_db, keysAbove);
     transaction.commit();
 }
 

@@ -103,7 +103,7 @@ QString loadDemo(const QString &alias) {
     else
         requireNoRows(table);
     // One script, one transaction: a refused row leaves nothing behind.
-    db::AliasRegistry::runScript(table.database(), script);
+    table.inTransaction([&] { db::AliasRegistry::runScript(table.database(), script); });
     return QStringLiteral("Alias %1 holds the demo catalogue (%2)")
         .arg(alias, rowsText(table.count()));
 }

@@ -1,6 +1,9 @@
 #include "Upgrade.h"
 
 #include "CatalogueTable.h"
+#include "data/EquipmentHistory.h"
+#include "db/AliasRegistry.h"
+#include "db/ChangeNotice.h"
 
 #include <functional>
 
@@ -55,8 +58,32 @@ void numberKey(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
                      {statement, dialect.continueNumberingStatement(tableName, key)}});
 }
 
+// A server table without the trigger that announces its writes: open editors look for
+// other programs' changes by polling instead of being told.
+void announceChanges(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
+    const db::Dialect &dialect = table.dialect();
+    const QStringList statements = dialect.changeNoticeStatements(tableName, table.keyColumn());
+    if (statements.isEmpty() || db::hasChangeNotices(table.database(), tableName))
+        return;
+    steps.push_back({QStringLiteral("the table does not announce its changes to open editors "
+                                    "(%1 adds the trigger)")
+                         .arg(upgradeHint(table)),
+                     QStringLiteral("the table announces its changes"), statements});
+}
+
+// A server catalogue without the history of its rows, which its trigger keeps.
+void keepHistory(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
+    QSqlDatabase db = table.database();
+    if (table.dialect().isEmbedded() || data::historyExists(db))
+        return;
+    steps.push_back({QStringLiteral("the catalogue keeps no history of its rows (%1 adds it)")
+                         .arg(upgradeHint(table)),
+                     QStringLiteral("the history of the rows is kept"),
+                     db::AliasRegistry::splitScript(data::historySchemaSql(table.dialect()))});
+}
+
 using Finder = std::function<void(CatalogueTable &, std::vector<UpgradeStep> &)>;
-const std::vector<Finder> finders{widenSinglePrecision, numberKey};
+const std::vector<Finder> finders{widenSinglePrecision, numberKey, announceChanges, keepHistory};
 
 } // namespace
 
