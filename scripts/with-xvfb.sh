@@ -11,7 +11,10 @@ if [ $# -lt 1 ]; then
 fi
 fifo=$(mktemp -u /tmp/korvandel-xvfb.XXXXXX)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+# -noreset: a server resets when its last client leaves, and a client that connects during
+# the reset is refused; the editor's own display check connects and leaves just before Qt
+# connects.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; rm -f "$fifo"' EXIT
 if ! read -r -t 20 display <"$fifo"; then
