@@ -16,14 +16,6 @@ QString environment(const char *name) {
     return QString::fromLocal8Bit(std::getenv(name));
 }
 
-// An X server accepts a connection (and our credentials) on DISPLAY.
-bool xServerAnswers() {
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
-}
-
 // A Wayland compositor listens on WAYLAND_DISPLAY: a socket name inside XDG_RUNTIME_DIR,
 // or an absolute path.
 bool waylandAnswers() {
@@ -59,7 +51,20 @@ QString requestedPlatform(int argc, char *argv[]) {
     return environment("QT_QPA_PLATFORM");
 }
 
-QString unreachableDisplay(const QString &platform) {
+// An X server accepts a connection (and our credentials) on DISPLAY.
+bool DisplayCheck::xServerAnswers() {
+    m_connection = xcb_connect(nullptr, nullptr);
+    return xcb_connection_has_error(m_connection) == 0;
+}
+
+DisplayCheck::~DisplayCheck() {
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+DisplayCheck::DisplayCheck(const QString &platform) : m_problem(unreachable(platform)) {}
+
+QString DisplayCheck::unreachable(const QString &platform) {
     // "xcb:option=value" and "wayland-egl" name the same window systems.
     const bool anyPlatform = platform.isEmpty();
     const bool x = anyPlatform || platform.startsWith(QLatin1String("xcb"));

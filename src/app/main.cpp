@@ -125,8 +125,8 @@ int main(int argc, char *argv[]) {
     const QStringList arguments = argumentList(argc, argv);
     if (const auto exitCode = handleCommandLine(arguments, CommandLineError::Ignore))
         return *exitCode;
-    if (const QString problem = app::unreachableDisplay(app::requestedPlatform(argc, argv));
-        !problem.isEmpty()) {
+    auto display = std::make_optional<app::DisplayCheck>(app::requestedPlatform(argc, argv));
+    if (const QString problem = display->problem(); !problem.isEmpty()) {
         if (const auto exitCode = handleCommandLine(arguments, CommandLineError::Report))
             return *exitCode;
         std::fprintf(stderr,
@@ -136,6 +136,7 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     KorvandelApplication application(argc, argv);
+    display.reset(); // Qt holds its own connection now
     QString folder;
     if (const auto exitCode =
             handleCommandLine(QCoreApplication::arguments(), CommandLineError::Report, &folder))
