@@ -8,32 +8,10 @@
 # Without a display it runs itself in a private X session (scripts/with-xvfb.sh).
 set -u
 
-if [ $# -lt 2 ]; then
-    echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
-    exit 2
-fi
 source "$(dirname "$0")/e2e-lib.sh"
-e2e_run_in_x "$0" "$@"
+e2e_start "$0" "$@"
 
-KORVANDEL=$(realpath "$1")
-CATALOGUE=$(realpath "$2")
-SHOTS=${3:+$(realpath -m "$3")}
-
-T=$(mktemp -d /tmp/korvandel-e2e-conflict.XXXXXX)
-APP_PID=
-cleanup() {
-    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$T"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    import -window root "$T/failure.png" 2>/dev/null &&
-        echo "screen at the failure: $T/failure.png (kept)" >&2 && trap - EXIT
-    exit 1
-}
+e2e_work_folder e2e-conflict
 
 DB="$T/work/VantrelDB.sqlite"
 sql() { sqlite3 -readonly "$DB" "$1"; }

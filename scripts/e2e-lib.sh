@@ -1,14 +1,46 @@
 # Shared by the end-to-end scripts, which source it: the editor's window layout, the
-# pointer, and passing an editor's start-up. The scripts define fail() before using it.
+# pointer, passing an editor's start-up, and the run's work folder.
 
-# Runs the sourcing script again in a private X session when there is no display; the
-# headless platform that widget tests use would hide the window from pointer and keyboard.
-# Call as: e2e_run_in_x "$0" "$@"
-e2e_run_in_x() {
+# Every run takes the editor, the catalogue tool and a folder for screenshots. Checks them,
+# runs the sourcing script again in a private X session when there is no display (the
+# headless platform that widget tests use would hide the window from pointer and keyboard),
+# and sets KORVANDEL, CATALOGUE and SHOTS (empty: no screenshots).
+# Call as: e2e_start "$0" "$@"
+e2e_start() {
+    local script=$1
+    shift
+    if [ $# -lt 2 ]; then
+        echo "usage: $script <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
+        exit 2
+    fi
     unset QT_QPA_PLATFORM
     if [ -z "${DISPLAY:-}" ]; then
-        exec "$(dirname "$1")/with-xvfb.sh" "$@"
+        exec "$(dirname "$script")/with-xvfb.sh" "$script" "$@"
     fi
+    KORVANDEL=$(realpath "$1")
+    CATALOGUE=$(realpath "$2")
+    SHOTS=${3:+$(realpath -m "$3")}
+}
+
+# The run's work folder T, removed at the end with the editor started as APP_PID stopped
+# first. The default fail() reports, keeps the folder with a screenshot of the screen at the
+# failure, and ends the run; a script with more to stop defines its own.
+# Call as: e2e_work_folder NAME
+e2e_work_folder() {
+    T=$(mktemp -d "/tmp/korvandel-$1.XXXXXX")
+    APP_PID=
+    trap e2e_clean_up EXIT
+}
+e2e_clean_up() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$T"
+}
+fail() {
+    echo "FAIL: $*" >&2
+    import -window root "$T/failure.png" 2>/dev/null &&
+        echo "screen at the failure: $T/failure.png (kept)" >&2 && trap - EXIT
+    exit 1
 }
 
 MENU=19 # the menu bar's height: client coordinates + (0, MENU) are window coordinates

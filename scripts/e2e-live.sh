@@ -13,16 +13,8 @@
 # Without a display it runs itself in a private X session.
 set -u
 
-if [ $# -lt 2 ]; then
-    echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
-    exit 2
-fi
 source "$(dirname "$0")/e2e-lib.sh"
-e2e_run_in_x "$0" "$@"
-
-KORVANDEL=$(realpath "$1")
-CATALOGUE=$(realpath "$2")
-SHOTS=${3:+$(realpath -m "$3")}
+e2e_start "$0" "$@"
 
 T=$(mktemp -d /tmp/korvandel-e2e-live.XXXXXX)
 PIDS=()

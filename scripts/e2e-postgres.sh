@@ -12,20 +12,12 @@
 # with the demo rows, and dropped again at the end. Without a display it runs itself in a private X session.
 set -u
 
-if [ $# -lt 2 ]; then
-    echo "usage: $0 <korvandel> <korvandel-catalogue> [screenshot dir]" >&2
-    exit 2
-fi
 if [ -z "${KORVANDEL_PG_HOST:-}" ]; then
     echo "SKIP: no PostgreSQL server (KORVANDEL_PG_HOST is unset)"
     exit 77
 fi
 source "$(dirname "$0")/e2e-lib.sh"
-e2e_run_in_x "$0" "$@"
-
-KORVANDEL=$(realpath "$1")
-CATALOGUE=$(realpath "$2")
-SHOTS=${3:+$(realpath -m "$3")}
+e2e_start "$0" "$@"
 
 T=$(mktemp -d /tmp/korvandel-e2e-pg.XXXXXX)
 PIDS=()
