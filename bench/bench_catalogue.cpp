@@ -5,6 +5,8 @@
 // variables name (scripts/start-postgres.sh).
 #include "data/EquipmentColumns.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -90,12 +92,7 @@ int main(int argc, char **argv) {
                               QStringLiteral("%1/%2.sqlite").arg(folder, QLatin1String(alias)));
         }
         settings.beginGroup(QStringLiteral("Server"));
-        settings.setValue(QStringLiteral("Driver"), QStringLiteral("PSQL"));
-        settings.setValue(QStringLiteral("Host"), env("KORVANDEL_PG_HOST"));
-        settings.setValue(QStringLiteral("Port"), env("KORVANDEL_PG_PORT"));
-        settings.setValue(QStringLiteral("Database"), env("KORVANDEL_PG_DATABASE"));
-        settings.setValue(QStringLiteral("User"), env("KORVANDEL_PG_USER"));
-        settings.setValue(QStringLiteral("Password"), env("KORVANDEL_PG_PASSWORD"));
+        bench::writeServerAlias(settings);
     }
     QStringList columns;
     for (const data::EquipmentColumn &column : data::equipmentColumns())

@@ -11,6 +11,8 @@
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,19 +33,6 @@ double residentMegabytes() {
     status.open(QIODevice::ReadOnly);
     const QList<QByteArray> parts = status.readAll().split(' ');
     return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
-}
-
-// Median of several runs, in milliseconds.
-double timeMs(const std::function<void()> &work, int runs = 5) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // Where the benchmark's rows live and how that engine's alias is written.
@@ -85,24 +74,8 @@ std::optional<Engine> postgresEngine() {
     return Engine{
         QStringLiteral("PostgreSQL %1 on %2:%3")
             .arg(env("KORVANDEL_PG_DATABASE"), env("KORVANDEL_PG_HOST"), env("KORVANDEL_PG_PORT")),
-        [env](QSettings &alias) {
-            alias.setValue(QStringLiteral("Driver"), QStringLiteral("PSQL"));
-            alias.setValue(QStringLiteral("Host"), env("KORVANDEL_PG_HOST"));
-            alias.setValue(QStringLiteral("Port"), env("KORVANDEL_PG_PORT"));
-            alias.setValue(QStringLiteral("Database"), env("KORVANDEL_PG_DATABASE"));
-            alias.setValue(QStringLiteral("User"), env("KORVANDEL_PG_USER"));
-            alias.setValue(QStringLiteral("Password"), env("KORVANDEL_PG_PASSWORD"));
-        },
+        [](QSettings &alias) { bench::writeServerAlias(alias); },
         QStringLiteral("VACUUM ANALYZE Equipment")};
-}
-
-bool execOrReport(QSqlDatabase &db, const QString &text) {
-    QSqlQuery query(db);
-    if (query.exec(text))
-        return true;
-    std::fprintf(stderr, "failed: %s\n%s\n", qPrintable(text.left(200)),
-                 qPrintable(query.lastError().text()));
-    return false;
 }
 
 // Gives the table exactly `rows` generated rows unless it has that many already. One in a
@@ -116,8 +89,8 @@ bool fillTable(QSqlDatabase &db, const Engine &engine, int rows) {
     std::printf("filling %d rows in %s ...\n", rows, qPrintable(engine.where));
     std::fflush(stdout);
     const db::Dialect &dialect = db::Dialect::of(db);
-    return execOrReport(db, QStringLiteral("DELETE FROM Equipment")) &&
-           execOrReport(
+    return bench::execOrReport(db, QStringLiteral("DELETE FROM Equipment")) &&
+           bench::execOrReport(
                db,
                QStringLiteral(
                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
@@ -132,7 +105,7 @@ bool fillTable(QSqlDatabase &db, const Engine &engine, int rows) {
                    "i % 2 = 1, %2 FROM n")
                    .arg(rows)
                    .arg(dialect.booleanLiteral(false))) &&
-           execOrReport(db, engine.afterFill);
+           bench::execOrReport(db, engine.afterFill);
 }
 
 } // namespace
@@ -213,12 +186,12 @@ int main(int argc, char **argv) {
     const double rssBefore = residentMegabytes();
     db::DataSet set;
     data::configureEquipmentQuery(set, true);
-    const double openMs = timeMs([&] {
+    const double openMs = bench::timeMs([&] {
         set.close();
         set.open();
         set.fieldByName(QStringLiteral("Name"))->asString();
     });
-    const double bareOpenMs = timeMs([&] { bareKeys(QString(), QString()); });
+    const double bareOpenMs = bench::timeMs([&] { bareKeys(QString(), QString()); });
     std::printf("%-34s %12.2f %14.2f  (bare key query)\n", "Open to first row current", openMs,
                 bareOpenMs);
     const double rssAfter = residentMegabytes();
@@ -240,14 +213,15 @@ int main(int argc, char **argv) {
     };
     std::printf("%-34s %12.3f\n", "Last (cold cache)", cold([&] { set.last(); }));
     std::printf("%-34s %12.3f\n", "Move by 50 (cold cache)", cold([&] { set.moveBy(50); }, 100));
-    std::printf("%-34s %12.3f\n", "Move by 50 (warm cache)", timeMs([&] { set.moveBy(50); }, 21));
+    std::printf("%-34s %12.3f\n", "Move by 50 (warm cache)",
+                bench::timeMs([&] { set.moveBy(50); }, 21));
     set.moveBy(rows / 3);
     const QVariant mark = set.bookmark();
     std::printf("%-34s %12.3f\n", "Go to bookmark (cold cache)",
                 cold([&] { set.gotoBookmark(mark); }));
 
     int matches = 0;
-    const double searchMs = timeMs([&] {
+    const double searchMs = bench::timeMs([&] {
         data::searchEquipment(set, QStringLiteral("Gauss"));
         matches = set.recordCount();
         set.fieldByName(QStringLiteral("Name"))->asString();
@@ -255,8 +229,8 @@ int main(int argc, char **argv) {
     std::size_t likeMatches = 0;
     std::size_t foldedMatches = 0;
     const double bareSearchMs =
-        timeMs([&] { likeMatches = bareKeys(likeWhere, QStringLiteral("%Gauss%")); });
-    const double bareFoldedMs = timeMs([&] {
+        bench::timeMs([&] { likeMatches = bareKeys(likeWhere, QStringLiteral("%Gauss%")); });
+    const double bareFoldedMs = bench::timeMs([&] {
         foldedMatches =
             bareKeys(foldedWhere, db::Dialect::containsPattern(QStringLiteral("gAUSS")));
     });
@@ -270,7 +244,7 @@ int main(int argc, char **argv) {
     int heat = 0;
     // Edit and Post: the stored row read at Edit and again inside the write transaction,
     // compared, written, re-read. Beside it the bare write of the same column.
-    const double postMs = timeMs(
+    const double postMs = bench::timeMs(
         [&] {
             set.edit();
             set.fieldByName(QStringLiteral("HeatToUser"))
@@ -279,7 +253,7 @@ int main(int argc, char **argv) {
         },
         21);
     const QVariant key = set.bookmark();
-    const double bareUpdateMs = timeMs(
+    const double bareUpdateMs = bench::timeMs(
         [&] {
             QSqlQuery(db).exec(dialect.beginWriteStatement());
             QSqlQuery update(db);

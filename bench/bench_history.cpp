@@ -10,6 +10,8 @@
 #include "db/DatabaseError.h"
 #include "dialogs/HistoryDialog.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,18 +25,6 @@
 
 namespace {
 
-double timeMs(const std::function<void()> &work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 qint64 scalar(QSqlDatabase &db, const QString &text) {
     QSqlQuery query(db);
     return query.exec(text) && query.next() ? query.value(0).toLongLong() : -1;
@@ -45,14 +35,14 @@ constexpr int oneRowChanges = 10000;
 
 // Open, moves and search, the figures a large history must not change.
 void browseFigures(db::DataSet &set, const char *when) {
-    const double open = timeMs(
+    const double open = bench::timeMs(
         [&] {
             set.close();
             set.open();
         },
         5);
-    const double move = timeMs([&] { set.moveBy(50); }, 21);
-    const double search = timeMs(
+    const double move = bench::timeMs([&] { set.moveBy(50); }, 21);
+    const double search = bench::timeMs(
         [&] {
             data::searchEquipment(set, QStringLiteral("Gauss"));
             data::searchEquipment(set, QString());
@@ -104,12 +94,12 @@ int main(int argc, char **argv) {
         set.close();
         set.open();
         set.gotoBookmark(mark);
-        const double plain = timeMs(post, 41);
+        const double plain = bench::timeMs(post, 41);
         set.setChangeRecorder(data::historyRecorder());
         set.close();
         set.open();
         set.gotoBookmark(mark);
-        const double recorded = timeMs(post, 41);
+        const double recorded = bench::timeMs(post, 41);
 
         // A million history rows, 10,000 of them for one row, the others spread.
         const qint64 key = mark.toLongLong();
@@ -131,7 +121,7 @@ int main(int argc, char **argv) {
         }
         browseFigures(set, "history table of 1,000,000 rows");
         set.gotoBookmark(mark);
-        const double recordedLarge = timeMs(post, 41);
+        const double recordedLarge = bench::timeMs(post, 41);
         std::printf("%-44s %10.3f\n", "Post without history (ms)", plain);
         std::printf("%-44s %10.3f  (x%.2f)\n", "Post with history, first pass (ms)", recorded,
                     recorded / plain);
@@ -140,8 +130,8 @@ int main(int argc, char **argv) {
 
         std::size_t changes = 0;
         std::size_t shown = 0;
-        const double read = timeMs([&] { changes = data::rowHistory(db, key).size(); }, 5);
-        const double view = timeMs(
+        const double read = bench::timeMs([&] { changes = data::rowHistory(db, key).size(); }, 5);
+        const double view = bench::timeMs(
             [&] {
                 dialogs::THistoryDialog dialog(set);
                 shown = std::size_t(dialog.changes()->topLevelItemCount());

@@ -16,6 +16,8 @@
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -37,29 +39,20 @@ double processCpuSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
-bool exec(QSqlDatabase &db, const QString &text) {
-    QSqlQuery query(db);
-    if (query.exec(text))
-        return true;
-    std::fprintf(stderr, "failed: %s\n%s\n", qPrintable(text.left(200)),
-                 qPrintable(query.lastError().text()));
-    return false;
-}
-
 // Adds generated rows with the keys after `from` up to `rows`.
 bool fillTo(QSqlDatabase &db, int from, int rows) {
     const db::Dialect &dialect = db::Dialect::of(db);
-    return exec(db,
-                QStringLiteral(
-                    "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
-                    "INSERT INTO Equipment (Number, Code, Name, Abbrev, Kind, Era, HeatToUser, "
-                    "DamageToTarget, Weight, Cost, Description1, NeedLOS, IsMissile) "
-                    "SELECT i, 'K' || i, 'Item ' || i, 'IT' || (i % 1000), 'Weapon', 'IS', "
-                    "i % 30, i % 20, (i % 40) / 2.0, i * 10, "
-                    "'A generated item for the benchmark, row ' || i, %3, %3 FROM n")
-                    .arg(from + 1)
-                    .arg(rows)
-                    .arg(dialect.booleanLiteral(false)));
+    return bench::execOrReport(
+        db, QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
+                "INSERT INTO Equipment (Number, Code, Name, Abbrev, Kind, Era, HeatToUser, "
+                "DamageToTarget, Weight, Cost, Description1, NeedLOS, IsMissile) "
+                "SELECT i, 'K' || i, 'Item ' || i, 'IT' || (i % 1000), 'Weapon', 'IS', "
+                "i % 30, i % 20, (i % 40) / 2.0, i * 10, "
+                "'A generated item for the benchmark, row ' || i, %3, %3 FROM n")
+                .arg(from + 1)
+                .arg(rows)
+                .arg(dialect.booleanLiteral(false)));
 }
 
 // Runs the event loop until the condition holds (checked every millisecond) or the time is
@@ -138,7 +131,7 @@ void measure(db::DataSet &set, QSqlDatabase &writer, int rows, int samples) {
             // Writes land at any moment of the editor's polling.
             pause((n * 37) % 250);
             countBefore = set.recordCount();
-            if (!exec(writer, kind.statement(n)))
+            if (!bench::execOrReport(writer, kind.statement(n)))
                 return;
             latencies.push_back(waitFor([&] { return kind.shown(n); }, &stall));
         }
@@ -156,9 +149,10 @@ void burst(db::DataSet &set, QSqlDatabase &writer, int rows) {
     timer.start();
     const qint64 current = set.bookmark().toLongLong();
     for (int n = 0; n < 100; ++n) {
-        exec(writer, QStringLiteral("UPDATE Equipment SET Name = 'Burst %1' WHERE Number = %2")
-                         .arg(n)
-                         .arg(current));
+        bench::execOrReport(
+            writer, QStringLiteral("UPDATE Equipment SET Name = 'Burst %1' WHERE Number = %2")
+                        .arg(n)
+                        .arg(current));
         waitFor([] { return false; }, &stall, 50);
     }
     const double latency = waitFor(
@@ -199,12 +193,7 @@ bool configure(const QString &engine, const QString &folder) {
                                  "eval \"$(scripts/start-postgres.sh)\"\n");
             return false;
         }
-        settings.setValue(QStringLiteral("Driver"), QStringLiteral("PSQL"));
-        settings.setValue(QStringLiteral("Host"), env("KORVANDEL_PG_HOST"));
-        settings.setValue(QStringLiteral("Port"), env("KORVANDEL_PG_PORT"));
-        settings.setValue(QStringLiteral("Database"), env("KORVANDEL_PG_DATABASE"));
-        settings.setValue(QStringLiteral("User"), env("KORVANDEL_PG_USER"));
-        settings.setValue(QStringLiteral("Password"), env("KORVANDEL_PG_PASSWORD"));
+        bench::writeServerAlias(settings);
     } else {
         const QString path = folder + QStringLiteral("/live.sqlite");
         {
@@ -229,7 +218,7 @@ bool configure(const QString &engine, const QString &folder) {
 void run(bool server, const std::vector<int> &sizes, int idleSeconds) {
     QSqlDatabase editor = db::AliasRegistry::database(data::equipmentAlias());
     if (server)
-        exec(editor, QStringLiteral("DELETE FROM Equipment"));
+        bench::execOrReport(editor, QStringLiteral("DELETE FROM Equipment"));
     QSqlDatabase writer = QSqlDatabase::cloneDatabase(editor, QStringLiteral("writer"));
     if (!writer.open())
         throw db::DatabaseError(writer.lastError().text());
@@ -240,8 +229,8 @@ void run(bool server, const std::vector<int> &sizes, int idleSeconds) {
         fill.start();
         if (!fillTo(writer, filled, rows))
             return;
-        exec(writer,
-             server ? QStringLiteral("VACUUM ANALYZE Equipment") : QStringLiteral("ANALYZE"));
+        bench::execOrReport(writer, server ? QStringLiteral("VACUUM ANALYZE Equipment")
+                                           : QStringLiteral("ANALYZE"));
         filled = rows;
         std::printf("(%d rows filled in %.1f s)\n", rows, double(fill.elapsed()) / 1000.0);
         db::DataSet set;
