@@ -9,6 +9,7 @@
 #include "db/DataSet.h"
 #include "db/Dialect.h"
 #include "db/Transaction.h"
+#include "db/Values.h"
 #include "dialogs/HistoryDialog.h"
 #include "support/SharedCatalogue.h"
 
@@ -315,6 +316,60 @@ private slots:
         const std::vector<HistoryEntry> history = data::catalogueHistory(db, QStringLiteral("B2"));
         QCOMPARE(history.size(), size_t(1));
         QCOMPARE(changeText(history[0]), QStringLiteral("inserted Code:>B2"));
+    }
+
+    // The bulk record of an inserted row reads back exactly as the editor's own record of
+    // the same row: every kind of value, the 17th digit of a real, texts that look like
+    // numbers or JSON, an empty text apart from NULL.
+    void bulkRecordMatchesTheEditors_data() {
+        QTest::addColumn<QString>("values");
+        QTest::newRow("numbers") << QStringLiteral("HeatToUser = -7, CV = 2147483647, "
+                                                   "Weight = 0.1 + 0.2, Cost = 0");
+        QTest::newRow("reals") << QStringLiteral("Weight = 1e300, HeatToUser = NULL");
+        QTest::newRow("whole real") << QStringLiteral("Weight = 100.0");
+        QTest::newRow("yes/no") << QStringLiteral("OtherNeeded = 1, BeamWeapon = 0");
+        QTest::newRow("texts") << QStringLiteral(
+            "Name = 'Say \"hi\" \\ {[]} ''quoted''', Abbrev = '', Kind = '12', "
+            "Description1 = 'Kühl ✓ 𝄞 end'");
+    }
+    void bulkRecordMatchesTheEditors() {
+        QFETCH(QString, values);
+        Catalogue c(QStringLiteral("SQLite"));
+        c.query.close();
+        QSqlDatabase db = c.db();
+        // LAS becomes a copy of GR1 under a higher key.
+        c.shared->otherRuns(
+            QStringLiteral("UPDATE Equipment SET %1;\nDELETE FROM Equipment WHERE Code = 'LAS';\n"
+                           "CREATE TEMP TABLE t AS SELECT * FROM Equipment;\nUPDATE t SET Number "
+                           "= Number + 100, Code = 'LAS';\nINSERT INTO Equipment SELECT * FROM t;\n"
+                           "DELETE FROM EquipmentHistory;\n")
+                .arg(values));
+        const std::vector<db::ColumnInfo> columns =
+            db::Dialect::of(db).columns(db, QStringLiteral("Equipment"));
+        QSqlQuery first(db);
+        QVERIFY(first.exec(QStringLiteral("SELECT * FROM Equipment WHERE Code = 'GR1'")));
+        QVERIFY(first.next());
+        QVariantList after;
+        for (int i = 0; i < int(columns.size()); ++i)
+            after << first.value(i);
+        const qint64 firstKey = first.value(0).toLongLong();
+        db::Transaction transaction(db, QStringLiteral("bulk"));
+        data::historyRecorder()->record(db, {db::RowChange::Action::Insert, firstKey, columns,
+                                             QVariantList(after.size()), after});
+        QCOMPARE(data::recordInsertedRows(db, firstKey), 1);
+        transaction.commit();
+
+        const std::vector<HistoryEntry> history = data::catalogueHistory(db);
+        QCOMPARE(history.size(), size_t(2));
+        QCOMPARE(history[1].code, QStringLiteral("LAS"));
+        const QString editors = changeText(history[0]).replace(QStringLiteral("GR1"), QStringLiteral("LAS"));
+        QCOMPARE(changeText(history[1]), editors);
+        for (const data::ColumnChange &change : history[0].changes) {
+            if (change.column == QLatin1String("Code"))
+                continue;
+            const data::ColumnChange *bulk = history[1].change(change.column);
+            QVERIFY2(bulk && db::sameValue(change.after, bulk->after), qPrintable(change.column));
+        }
     }
 
     // A long history opens with its newest changes; older ones are read on request.
