@@ -95,6 +95,12 @@ private slots:
             QTest::addRow("%s: insert", e.constData())
                 << engine << "INSERT INTO Items VALUES (1500, 'new', 1, 'fresh');" << qint64(1500)
                 << "fresh" << 1001 << qint64(11) << QString();
+            // More rows than a statement announces one by one.
+            QTest::addRow("%s: bulk insert", e.constData())
+                << engine
+                << "INSERT INTO Items SELECT 2000 + Number, 'bulk' || Number, 1, 'bulk' FROM "
+                   "Items WHERE Number <= 150;"
+                << qint64(2150) << "bulk" << 1150 << qint64(11) << QString();
             QTest::addRow("%s: delete above the current row", e.constData())
                 << engine << "DELETE FROM Items WHERE Number = 2;" << qint64(2) << "gone" << 999
                 << qint64(11) << QString();

@@ -570,6 +570,48 @@ private slots:
                  QStringLiteral("insert NEW"));
     }
 
+    // A table whose announcement and history triggers run for every inserted row, as they
+    // were made before: check names it, upgrade turns them into statement triggers, and a
+    // bulk insert is still recorded row by row and announced.
+    void upgradeRecordsInsertsPerStatement() {
+        const ToolRun tool({});
+        catalogue->otherRuns(QStringLiteral("DROP TABLE IF EXISTS Equipment;"));
+        QCOMPARE(run(tool, {QStringLiteral("create"), QStringLiteral("Server")}), 0);
+        catalogue->otherRuns(QStringLiteral(
+            "DROP TRIGGER korvandel_announce_inserts ON equipment;"
+            "DROP TRIGGER equipmenthistory_recordinserts ON equipment;"
+            "CREATE OR REPLACE TRIGGER korvandel_announce AFTER INSERT OR UPDATE OR DELETE ON "
+            "equipment FOR EACH ROW EXECUTE FUNCTION korvandel_announce_write('korvandel_changes', "
+            "'number');"
+            "CREATE OR REPLACE TRIGGER equipmenthistory_record AFTER INSERT OR UPDATE OR DELETE ON "
+            "equipment FOR EACH ROW EXECUTE FUNCTION equipmenthistory_record();"));
+        auto [status, message] = tool.run({QStringLiteral("check"), QStringLiteral("Server")});
+        QCOMPARE(status, 3);
+        QVERIFY2(message.contains(QLatin1String("run once for every row")), qPrintable(message));
+        std::tie(status, message) = tool.run({QStringLiteral("upgrade"), QStringLiteral("Server")});
+        QVERIFY2(status == 0 && message.contains(QLatin1String("once per statement")),
+                 qPrintable(message));
+        QCOMPARE(run(tool, {QStringLiteral("check"), QStringLiteral("Server")}), 0);
+        QCOMPARE(catalogue->otherRuns(QStringLiteral(
+                     "SELECT string_agg(tgname, ' ' ORDER BY tgname) FROM pg_trigger WHERE "
+                     "tgrelid = 'equipment'::regclass AND NOT tgisinternal AND tgtype & 5 = 5;")),
+                 QString());
+        const QString before =
+            catalogue->otherRuns(QStringLiteral("SELECT COUNT(*) FROM EquipmentHistory;"));
+        catalogue->otherRuns(QStringLiteral(
+            "INSERT INTO equipment (code, weight) VALUES ('B1', 1.5), ('B2', NULL);"));
+        QCOMPARE(catalogue
+                     ->otherRuns(QStringLiteral("SELECT COUNT(*) - %1 FROM EquipmentHistory;")
+                                     .arg(before))
+                     .toInt(),
+                 2);
+        QCOMPARE(catalogue->otherRuns(QStringLiteral(
+                     "SELECT string_agg(Code || '=' || Changes, ' ' ORDER BY Id) FROM "
+                     "(SELECT * FROM EquipmentHistory ORDER BY Id DESC LIMIT 2) AS newest;")),
+                 QStringLiteral("B1={\"code\": [null, \"B1\"], \"weight\": [null, 1.5]} "
+                                "B2={\"code\": [null, \"B2\"]}"));
+    }
+
 private:
     static int run(const ToolRun &tool, const QStringList &arguments) {
         const auto [status, message] = tool.run(arguments);

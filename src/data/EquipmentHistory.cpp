@@ -50,9 +50,11 @@ QString tableSql(const db::Dialect &dialect, const QString &ifNotExists) {
         .arg(ifNotExists, dialect.identityKeyType());
 }
 
-// The server's trigger: one history row per changed row, whoever writes it. It runs with
-// its owner's rights, so a designer who may write Equipment needs no right on the history
-// (and cannot write it directly). The session's last history row is kept in a setting for
+// The server's triggers: one history row per changed row, whoever writes it. Inserts are
+// recorded once per statement, so that a bulk load runs one set-based insert into the
+// history instead of a function call per row. They run with their owner's rights, so a
+// designer who may write Equipment needs no right on the history (and cannot write it
+// directly). The session's last history row is kept in a setting for
 // the editor's undo; a rolled-back transaction takes it back too.
 const char *serverTrigger = R"(
 CREATE OR REPLACE FUNCTION EquipmentHistory_Record() RETURNS trigger LANGUAGE plpgsql
@@ -82,8 +84,36 @@ BEGIN
     PERFORM set_config(''korvandel.last_change'', entry::text, false);
     RETURN NULL;
 END';
-CREATE OR REPLACE TRIGGER EquipmentHistory_Record AFTER INSERT OR UPDATE OR DELETE ON Equipment
+CREATE OR REPLACE TRIGGER EquipmentHistory_Record AFTER UPDATE OR DELETE ON Equipment
     FOR EACH ROW EXECUTE FUNCTION EquipmentHistory_Record();
+CREATE OR REPLACE FUNCTION EquipmentHistory_RecordInserts() RETURNS trigger LANGUAGE plpgsql
+SECURITY DEFINER SET search_path FROM CURRENT AS '
+DECLARE
+    application text := current_setting(''application_name'', true);
+    entry bigint;
+BEGIN
+    WITH recorded AS (
+        INSERT INTO EquipmentHistory (ChangedAt, ChangedBy, Kind, RowKey, Code, Changes)
+        SELECT to_char(clock_timestamp() AT TIME ZONE ''UTC'', ''YYYY-MM-DD"T"HH24:MI:SS.MS"Z"''),
+               session_user || CASE WHEN COALESCE(application, '''') = '''' THEN ''''
+                                    ELSE '' ('' || application || '')'' END,
+               ''insert'', a.number, a.code,
+               (SELECT COALESCE(jsonb_object_agg(e.key, jsonb_build_array(NULL, e.value)),
+                                ''{}''::jsonb)
+                  FROM jsonb_each(jsonb_strip_nulls(to_jsonb(a))) AS e
+                 WHERE e.key <> ''number'')::text
+          FROM added AS a
+         ORDER BY a.number
+        RETURNING Id)
+    SELECT MAX(Id) INTO entry FROM recorded;
+    IF entry IS NOT NULL THEN
+        PERFORM set_config(''korvandel.last_change'', entry::text, false);
+    END IF;
+    RETURN NULL;
+END';
+CREATE OR REPLACE TRIGGER EquipmentHistory_RecordInserts AFTER INSERT ON Equipment
+    REFERENCING NEW TABLE AS added FOR EACH STATEMENT
+    EXECUTE FUNCTION EquipmentHistory_RecordInserts();
 )";
 
 // Runs schema statements, unprepared: a server prepares only statements that read or

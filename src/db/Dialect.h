@@ -191,6 +191,11 @@ public:
     }
     // Whether the table announces its writes. Throws DatabaseError.
     virtual bool announcesChanges(const QSqlDatabase &, const QString &) const { return false; }
+    // The table's triggers that run once for every row an INSERT adds, by name in lower
+    // case (a bulk load pays a call for each row). Throws DatabaseError.
+    virtual QStringList rowInsertTriggers(const QSqlDatabase &, const QString &) const {
+        return {};
+    }
 
     // --- schema ---
     // Runs the script that creates the table unless the table exists, in one transaction.

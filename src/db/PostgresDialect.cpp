@@ -77,6 +77,13 @@ const ServerFoldFixes &serverFoldFixes() {
 // The trigger that announces a table's writes, and the one function all such triggers run.
 const QLatin1String noticeTrigger("korvandel_announce");
 const QLatin1String noticeFunction("korvandel_announce_write");
+// Inserts are announced once per statement: a bulk load of many rows is one notice that
+// the table changed, instead of a notice (and a trigger call) per row.
+const QLatin1String insertNoticeTrigger("korvandel_announce_inserts");
+const QLatin1String insertNoticeFunction("korvandel_announce_inserts");
+// More rows than this in one statement are announced as "<table> INSERT *": the editors
+// read the table again rather than each row.
+constexpr int mostAnnouncedInserts = 100;
 
 } // namespace
 
@@ -398,9 +405,10 @@ QString PostgresDialect::changeCounterStatement(const QString &table) const {
 QStringList PostgresDialect::changeNoticeStatements(const QString &table,
                                                     const QString &keyColumn) const {
     // Payload "<table> <INSERT|UPDATE|DELETE> <key>"; an update that moves a row to another
-    // key announces both keys. The body is a quoted string so that a script splitter that
-    // knows only quotes keeps it whole.
-    const QString function =
+    // key announces both keys. The bodies are quoted strings so that a script splitter that
+    // knows only quotes keeps them whole. Replacing the triggers lets a table that announced
+    // inserts row by row take the statement trigger.
+    const QString rowFunction =
         QStringLiteral(
             "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS '\n"
             "BEGIN\n"
@@ -415,10 +423,30 @@ QStringList PostgresDialect::changeNoticeStatements(const QString &table,
             "    RETURN NULL;\n"
             "END'")
             .arg(noticeFunction);
-    return {function, QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 "
-                                     "FOR EACH ROW EXECUTE FUNCTION %3('%4', '%5')")
-                          .arg(noticeTrigger, quoted(table), noticeFunction,
-                               QLatin1String(changeChannel), storedName(keyColumn))};
+    const QString insertFunction =
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS '\n"
+            "BEGIN\n"
+            "    IF (SELECT COUNT(*) FROM (SELECT FROM added LIMIT %2 + 1) AS counted) > %2 THEN\n"
+            "        PERFORM pg_notify(TG_ARGV[0], concat_ws('' '', TG_TABLE_NAME, TG_OP, ''*''));\n"
+            "    ELSE\n"
+            "        PERFORM pg_notify(TG_ARGV[0], concat_ws('' '', TG_TABLE_NAME, TG_OP,\n"
+            "                                                to_jsonb(a) ->> TG_ARGV[1]))\n"
+            "           FROM added AS a;\n"
+            "    END IF;\n"
+            "    RETURN NULL;\n"
+            "END'")
+            .arg(insertNoticeFunction)
+            .arg(mostAnnouncedInserts);
+    const QString arguments =
+        QStringLiteral("('%1', '%2')").arg(QLatin1String(changeChannel), storedName(keyColumn));
+    return {rowFunction, insertFunction,
+            QStringLiteral("CREATE OR REPLACE TRIGGER %1 AFTER UPDATE OR DELETE ON %2 FOR EACH "
+                           "ROW EXECUTE FUNCTION %3%4")
+                .arg(noticeTrigger, quoted(table), noticeFunction, arguments),
+            QStringLiteral("CREATE OR REPLACE TRIGGER %1 AFTER INSERT ON %2 REFERENCING NEW "
+                           "TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION %3%4")
+                .arg(insertNoticeTrigger, quoted(table), insertNoticeFunction, arguments)};
 }
 
 bool PostgresDialect::announcesChanges(const QSqlDatabase &db, const QString &table) const {
@@ -429,6 +457,19 @@ bool PostgresDialect::announcesChanges(const QSqlDatabase &db, const QString &ta
             .arg(noticeTrigger),
         table);
     return query.next() && query.value(0).toBool();
+}
+
+QStringList PostgresDialect::rowInsertTriggers(const QSqlDatabase &db, const QString &table) const {
+    // tgtype: bit 0 a row trigger, bit 2 fired by INSERT.
+    QSqlQuery query = catalogueQuery(db,
+                                     QStringLiteral("SELECT lower(tgname) FROM pg_trigger WHERE "
+                                                    "tgrelid = to_regclass(?) AND NOT tgisinternal "
+                                                    "AND tgtype & 5 = 5 ORDER BY 1"),
+                                     table);
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
 }
 
 } // namespace db

@@ -47,6 +47,7 @@ public:
     QStringList changeNoticeStatements(const QString &table,
                                        const QString &keyColumn) const override;
     bool announcesChanges(const QSqlDatabase &db, const QString &table) const override;
+    QStringList rowInsertTriggers(const QSqlDatabase &db, const QString &table) const override;
 };
 
 } // namespace db
