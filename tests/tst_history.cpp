@@ -329,7 +329,7 @@ private slots:
         QTest::newRow("whole real") << QStringLiteral("Weight = 100.0");
         QTest::newRow("yes/no") << QStringLiteral("OtherNeeded = 1, BeamWeapon = 0");
         QTest::newRow("texts") << QStringLiteral(
-            "Name = 'Say \"hi\" \\ {[]} ''quoted''', Abbrev = '', Kind = '12', "
+            "Name = 'Say \"hi\" \\ {[]} ''quoted'' 100% %s', Abbrev = '', Kind = '12', "
             "Description1 = 'Kühl ✓ 𝄞 end'");
     }
     void bulkRecordMatchesTheEditors() {

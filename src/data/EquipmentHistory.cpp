@@ -283,33 +283,45 @@ qint64 recordInsertedRows(QSqlDatabase &db, qint64 keysAbove) {
         return 0;
     const QString what = QStringLiteral("The inserted rows could not be recorded in the history");
     runSchema(db, historySchemaSql(db::Dialect::of(db)), what);
-    // One statement for all the rows, so that a bulk import pays for its history what the
-    // engine pays for copying the rows once more. Each column gives [null, value] as the
-    // recorder writes it; a NULL column gives a JSON null, which merging into the object
-    // leaves out. A real is written with 17 digits, which reads back as the same double
-    // (the engine's own JSON form keeps 15). A function takes at most 127 arguments, so the
-    // object is merged from parts.
+    // One statement for all the rows, so that a bulk import pays for its history about what
+    // the engine pays for writing the rows. Each column that holds a value adds
+    // ,"name":[null,value] as the recorder writes it: a real with 17 digits, which reads
+    // back as the same double (the engine's JSON functions keep 15), anything else as
+    // json_quote() writes it. The pieces are joined by printf, which builds its text once
+    // (a chain of || copies it again for every piece); a function takes at most 127
+    // arguments, so the pieces are joined in groups.
     const db::Dialect &dialect = db::Dialect::of(db);
-    constexpr int columnsPerPart = 60;
-    QString changes = QStringLiteral("'{}'");
-    QStringList part;
+    constexpr int piecesPerGroup = 100;
+    auto sqlText = [](QString text) {
+        return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) +
+               QLatin1Char('\'');
+    };
+    QStringList groups;
+    QStringList pieces;
     const std::vector<db::ColumnInfo> columns = dialect.columns(db, QStringLiteral("Equipment"));
     for (size_t c = 0; c < columns.size(); ++c) {
         const QString &name = columns[c].name;
         if (name.compare(QLatin1String("Number"), Qt::CaseInsensitive) != 0) {
-            const QString value = dialect.quoted(name);
-            part << QStringLiteral("'%1', CASE typeof(%2) WHEN 'null' THEN NULL WHEN 'real' THEN "
-                                   "json_array(NULL, json(printf('%!.17g', %2))) ELSE "
-                                   "json_array(NULL, %2) END")
-                        .arg(QString(name).replace(QLatin1Char('\''), QStringLiteral("''")),
-                             value);
+            const QString key = QString::fromUtf8(
+                QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact).chopped(1).mid(1))
+                                    .replace(QLatin1Char('%'), QStringLiteral("%%"));
+            pieces << QStringLiteral("CASE typeof(%1) WHEN 'null' THEN '' WHEN 'real' THEN "
+                                     "printf(%2, %1) ELSE printf(%3, json_quote(%1)) END")
+                          .arg(dialect.quoted(name),
+                               sqlText(QLatin1Char(',') + key + QStringLiteral(":[null,%!.17g]")),
+                               sqlText(QLatin1Char(',') + key + QStringLiteral(":[null,%s]")));
         }
-        if (part.size() == columnsPerPart || (c + 1 == columns.size() && !part.isEmpty())) {
-            changes = QStringLiteral("json_patch(%1, json_object(%2))")
-                          .arg(changes, part.join(QStringLiteral(", ")));
-            part.clear();
+        if (pieces.size() == piecesPerGroup || (c + 1 == columns.size() && !pieces.isEmpty())) {
+            groups << QStringLiteral("printf('%1', %2)")
+                          .arg(QStringLiteral("%s").repeated(pieces.size()),
+                               pieces.join(QStringLiteral(", ")));
+            pieces.clear();
         }
     }
+    // The pieces begin with a comma; the first is dropped.
+    const QString changes =
+        QStringLiteral("'{' || substr(printf('%1', %2), 2) || '}'")
+            .arg(QStringLiteral("%s").repeated(groups.size()), groups.join(QStringLiteral(", ")));
     QSqlQuery insert = db::runStatement(
         db,
         QStringLiteral("INSERT INTO EquipmentHistory (ChangedAt, ChangedBy, Kind, RowKey, Code, "
