@@ -362,7 +362,8 @@ private slots:
         const std::vector<HistoryEntry> history = data::catalogueHistory(db);
         QCOMPARE(history.size(), size_t(2));
         QCOMPARE(history[1].code, QStringLiteral("LAS"));
-        const QString editors = changeText(history[0]).replace(QStringLiteral("GR1"), QStringLiteral("LAS"));
+        const QString editors =
+            changeText(history[0]).replace(QStringLiteral("GR1"), QStringLiteral("LAS"));
         QCOMPARE(changeText(history[1]), editors);
         for (const data::ColumnChange &change : history[0].changes) {
             if (change.column == QLatin1String("Code"))

@@ -285,6 +285,68 @@ private slots:
                  before + " Mk2");
     }
 
+    // A Post refused because another program changed the row: moving on asks whether to
+    // store the typed values anyway, drop them or stay; Esc and Enter stay, the edit kept.
+    void refusedEditAsksBeforeMovingOn_data() {
+        QTest::addColumn<QString>("answer"); // a key, or the button clicked
+        QTest::addColumn<QString>("stored"); // the row's Name afterwards
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("Esc stays") << "Esc"
+                                   << "theirs" << false;
+        QTest::newRow("Enter stays") << "Enter"
+                                     << "theirs" << false;
+        QTest::newRow("Discard") << "&Discard"
+                                 << "theirs" << true;
+        QTest::newRow("Post anyway") << "&Post"
+                                     << "mine" << true;
+    }
+    void refusedEditAsksBeforeMovingOn() {
+        QFETCH(QString, answer);
+        QFETCH(QString, stored);
+        QFETCH(bool, moved);
+        ReportRecorder reports;
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        db::DataSet &set = window->sqlEquipment;
+        const qint64 key = set.bookmark().toLongLong();
+        auto *name = qobject_cast<QLineEdit *>(window->editorFor("Name"));
+        name->setFocus(Qt::TabFocusReason);
+        QTest::keySequence(name, QKeySequence("Ctrl+E"));
+        name->selectAll();
+        QTest::keyClicks(name, "mine");
+        catalogue->scalar(
+            QStringLiteral("UPDATE Equipment SET Name = 'theirs' WHERE Number = %1").arg(key));
+        QTest::keySequence(name, QKeySequence("Ctrl+S"));
+        QCOMPARE(set.state(), db::DataSetState::Edit);
+        QVERIFY2(reports.reports.join(' ').contains("Another program changed this row"),
+                 qPrintable(reports.reports.join('|')));
+
+        QTimer::singleShot(0, [answer] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Confirm"));
+            if (answer == QLatin1String("Esc") || answer == QLatin1String("Enter")) {
+                QTest::keyClick(box,
+                                answer == QLatin1String("Esc") ? Qt::Key_Escape : Qt::Key_Return);
+                return;
+            }
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == answer)
+                    button->click();
+        });
+        QTest::mouseClick(window->DBNavigatorSpec2->button(controls::nbNext), Qt::LeftButton);
+        QCOMPARE(
+            catalogue
+                ->scalar(QStringLiteral("SELECT Name FROM Equipment WHERE Number = %1").arg(key))
+                .toString(),
+            stored);
+        QCOMPARE(set.bookmark().toLongLong() != key, moved);
+        if (!moved) {
+            QCOMPARE(set.state(), db::DataSetState::Edit);
+            QCOMPARE(name->text(), QStringLiteral("mine"));
+        }
+    }
+
     // Ctrl+D asks before it deletes, as the navigator's Delete does.
     void deleteKeyAsks() {
         window->activateWindow();

@@ -601,8 +601,8 @@ private slots:
         catalogue->otherRuns(QStringLiteral(
             "INSERT INTO equipment (code, weight) VALUES ('B1', 1.5), ('B2', NULL);"));
         QCOMPARE(catalogue
-                     ->otherRuns(QStringLiteral("SELECT COUNT(*) - %1 FROM EquipmentHistory;")
-                                     .arg(before))
+                     ->otherRuns(
+                         QStringLiteral("SELECT COUNT(*) - %1 FROM EquipmentHistory;").arg(before))
                      .toInt(),
                  2);
         QCOMPARE(catalogue->otherRuns(QStringLiteral(

@@ -302,8 +302,10 @@ qint64 recordInsertedRows(QSqlDatabase &db, qint64 keysAbove) {
     for (size_t c = 0; c < columns.size(); ++c) {
         const QString &name = columns[c].name;
         if (name.compare(QLatin1String("Number"), Qt::CaseInsensitive) != 0) {
-            const QString key = QString::fromUtf8(
-                QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact).chopped(1).mid(1))
+            const QString key = QString::fromUtf8(QJsonDocument(QJsonArray{name})
+                                                      .toJson(QJsonDocument::Compact)
+                                                      .chopped(1)
+                                                      .mid(1))
                                     .replace(QLatin1Char('%'), QStringLiteral("%%"));
             pieces << QStringLiteral("CASE typeof(%1) WHEN 'null' THEN '' WHEN 'real' THEN "
                                      "printf(%2, %1) ELSE printf(%3, json_quote(%1)) END")

@@ -85,8 +85,7 @@ void keepHistory(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
 // A server catalogue made before inserts were announced and recorded once per statement:
 // its triggers run a function for every row a bulk load adds (3 times slower).
 void recordInsertsByStatement(CatalogueTable &table, std::vector<UpgradeStep> &steps) {
-    const QStringList rowTriggers =
-        table.dialect().rowInsertTriggers(table.database(), tableName);
+    const QStringList rowTriggers = table.dialect().rowInsertTriggers(table.database(), tableName);
     QStringList statements;
     if (rowTriggers.contains(QLatin1String("korvandel_announce")))
         statements << table.dialect().changeNoticeStatements(tableName, table.keyColumn());
