@@ -382,6 +382,58 @@ private slots:
         QCOMPARE(QSet<QByteArray>(lines.begin(), lines.end()).size(), 12002);
     }
 
+    // An export of a file writes each value as the engine stores it: numbers in their
+    // shortest exact form, texts quoted only where needed, bytes that are not UTF-8 as the
+    // replacement character, so that the file reads back into the same values.
+    void exportWritesValuesAsStored_data() {
+        QTest::addColumn<QString>("name");   // SQL for Name
+        QTest::addColumn<QString>("weight"); // SQL for Weight
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("reals") << "'a'"
+                               << "0.1 + 0.2" << QByteArray("1,a,0.30000000000000004");
+        QTest::newRow("huge real") << "'a'"
+                                   << "1e300" << QByteArray("1,a,1e+300");
+        QTest::newRow("whole real") << "'a'"
+                                    << "100.0" << QByteArray("1,a,100");
+        QTest::newRow("tiny real") << "'a'"
+                                   << "-0.00001" << QByteArray("1,a,-1e-05");
+        QTest::newRow("integer in a real column") << "'a'"
+                                                  << "CAST(7 AS INTEGER)" << QByteArray("1,a,7");
+        QTest::newRow("NULL and empty text") << "NULL"
+                                             << "NULL" << QByteArray("1,,");
+        QTest::newRow("empty text") << "''"
+                                    << "NULL" << QByteArray("1,\"\",");
+        QTest::newRow("separators and quotes") << "'a,b \"c\"' || char(10) || 'd'"
+                                               << "1.5" << QByteArray("1,\"a,b \"\"c\"\"\nd\",1.5");
+        QTest::newRow("text of a number") << "'007'"
+                                          << "'x'" << QByteArray("1,007,x");
+        QTest::newRow("UTF-8") << "'Kühl ✓'"
+                               << "NULL" << QByteArray("1,Kühl ✓,");
+        QTest::newRow("not UTF-8") << "CAST(x'ff41' AS TEXT)"
+                                   << "NULL"
+                                   << QByteArray("1,\xEF\xBF\xBD"
+                                                 "A,");
+        QTest::newRow("blob") << "x'4142'"
+                              << "NULL" << QByteArray("1,AB,");
+    }
+    void exportWritesValuesAsStored() {
+        QFETCH(QString, name);
+        QFETCH(QString, weight);
+        QFETCH(QByteArray, line);
+        Tool tool;
+        QCOMPARE(tool.run({"create", "VantrelDB"}).status, 0);
+        tool.sqlite(QStringLiteral("VantrelDB.sqlite"),
+                    QStringLiteral("DROP TABLE Equipment; CREATE TABLE Equipment (Number INTEGER "
+                                   "PRIMARY KEY, Name VARCHAR(40), Weight REAL); INSERT INTO "
+                                   "Equipment VALUES (1, %1, %2);")
+                        .arg(name, weight));
+        const Tool::Result result = tool.run({"export-csv", "VantrelDB", "out.csv"});
+        QCOMPARE(result.status, 0);
+        QFile file(tool.path(QStringLiteral("out.csv")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("Number,Name,Weight\r\n") + line + "\r\n");
+    }
+
     // "-" is standard input or output; the summary goes to the error stream when the data
     // goes to standard output; a refusal of the database names the file too.
     void standardStreams() {

@@ -4,6 +4,7 @@
 #include "Csv.h"
 #include "PostgresCopy.h"
 #include "Progress.h"
+#include "SqliteCsv.h"
 #include "Upgrade.h"
 #include "data/DemoCatalogue.h"
 #include "data/EquipmentColumns.h"
@@ -183,11 +184,21 @@ QString exportCsv(const QString &alias, const QString &fileName) {
     table.inSnapshot([&] {
         const qint64 expected = table.count();
         Progress progress(QStringLiteral("export"), expected);
-        if (table.dialect().bulkLoader() == db::Dialect::BulkLoader::CopyFromStdin) {
-            // The server writes the CSV itself; yes/no values are asked for as 1 and 0.
+        const db::Dialect::BulkLoader loader = table.dialect().bulkLoader();
+        if (loader == db::Dialect::BulkLoader::None) {
+            table.forEachRow(columns, [&](const QVariant &, QVariantList &values) {
+                for (QVariant &value : values)
+                    value = exportedValue(value);
+                ok = writer.writeRecord(values) && ok;
+                progress.advance(++rows);
+            });
+        } else {
+            // The engine's own library writes the records: the server its CSV (yes/no
+            // values asked for as 1 and 0), the embedded engine the values as stored.
+            const bool server = loader == db::Dialect::BulkLoader::CopyFromStdin;
             QStringList selected;
             for (const db::ColumnInfo &column : table.columnInfos())
-                selected << (column.type == db::FieldType::Boolean
+                selected << (server && column.type == db::FieldType::Boolean
                                  ? QStringLiteral("%1::int").arg(table.quoted(column.name))
                                  : table.quoted(column.name));
             const QString query =
@@ -195,23 +206,16 @@ QString exportCsv(const QString &alias, const QString &fileName) {
                     .arg(selected.join(QLatin1Char(',')), table.quoted(QStringLiteral("Equipment")),
                          table.quoted(table.requireKey()));
             QString reason;
-            const bool copied = PostgresCopy::readCsv(
-                table.database(), query,
-                [&](const QByteArray &record) {
-                    progress.advance(rows + 1);
-                    return file->write(record) == record.size();
-                },
-                &rows, &reason);
+            const auto write = [&](const QByteArray &record) {
+                progress.advance(rows + 1);
+                return file->write(record) == record.size();
+            };
+            const bool copied =
+                server ? PostgresCopy::readCsv(table.database(), query, write, &rows, &reason)
+                       : readSqliteCsv(table.database(), query, write, &rows, &reason);
             if (!copied && !reason.isEmpty())
                 throw CatalogueError(reason);
             ok = ok && copied;
-        } else {
-            table.forEachRow(columns, [&](const QVariant &, QVariantList &values) {
-                for (QVariant &value : values)
-                    value = exportedValue(value);
-                ok = writer.writeRecord(values) && ok;
-                progress.advance(++rows);
-            });
         }
         if (rows != expected)
             throw CatalogueError(QStringLiteral("%1 of the %2 of alias %3 were read; nothing was "

@@ -7,7 +7,7 @@ namespace catalogue {
 
 namespace {
 
-bool needsQuotes(const QByteArray &text) {
+bool needsQuotes(QByteArrayView text) {
     if (text.isEmpty())
         return true; // an empty text, as opposed to NULL
     for (char c : text)
@@ -39,23 +39,29 @@ bool CsvWriter::writeHeader(const QStringList &names) {
     return writeRecord(values);
 }
 
+void appendCsvField(QByteArray *line, QByteArrayView text, bool onlyField) {
+    // A lone \. would end the data of a COPY: quoted as PostgreSQL writes it.
+    if (!needsQuotes(text) && !(onlyField && text == "\\.")) {
+        line->append(text);
+        return;
+    }
+    line->append('"');
+    for (const char c : text) {
+        if (c == '"')
+            line->append('"');
+        line->append(c);
+    }
+    line->append('"');
+}
+
 bool CsvWriter::writeRecord(const QVariantList &values) {
     m_line.clear();
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
             m_line += ',';
         const QVariant &value = values.at(i);
-        if (value.isNull())
-            continue;
-        const QByteArray text = value.toString().toUtf8();
-        // A lone \. would end the data of a COPY: quoted as PostgreSQL writes it.
-        if (needsQuotes(text) || (values.size() == 1 && text == "\\.")) {
-            m_line += '"';
-            m_line += QByteArray(text).replace('"', "\"\"");
-            m_line += '"';
-        } else {
-            m_line += text;
-        }
+        if (!value.isNull())
+            appendCsvField(&m_line, value.toString().toUtf8(), values.size() == 1);
     }
     m_line += "\r\n";
     return m_device.write(m_line) == m_line.size();

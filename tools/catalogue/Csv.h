@@ -21,6 +21,11 @@ private:
     QString m_reason;
 };
 
+// Appends one field of a record as CsvWriter writes it: quoted when it holds a separator,
+// quote or line break, or is an empty text (an empty unquoted field is NULL); a record of
+// one field "\." is quoted as well. `onlyField`: the record has no other field.
+void appendCsvField(QByteArray *line, QByteArrayView text, bool onlyField);
+
 // One record of RFC 4180 CSV in UTF-8. A NULL value is an empty unquoted field, an empty
 // text an empty quoted field (""), so the two stay apart through a file.
 class CsvWriter {

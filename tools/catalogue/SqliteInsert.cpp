@@ -7,13 +7,19 @@
 
 namespace catalogue {
 
-std::unique_ptr<BulkWriter> SqliteInsert::forConnection(QSqlDatabase &db, const QString &table,
-                                                        const QStringList &columns) {
+sqlite3 *sqliteConnection(QSqlDatabase &db) {
     // The driver hands out its sqlite3 connection pointer as its handle.
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
-    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+std::unique_ptr<BulkWriter> SqliteInsert::forConnection(QSqlDatabase &db, const QString &table,
+                                                        const QStringList &columns) {
+    sqlite3 *connection = sqliteConnection(db);
+    if (!connection)
+        return nullptr;
     const db::Dialect &dialect = db::Dialect::of(db);
     QStringList names;
     for (const QString &column : columns)

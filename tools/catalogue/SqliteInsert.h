@@ -7,6 +7,9 @@ struct sqlite3_stmt;
 
 namespace catalogue {
 
+// The driver's sqlite3 connection; null when the driver hands out none.
+sqlite3 *sqliteConnection(QSqlDatabase &db);
+
 // Inserts rows into a SQLite table through the engine's own prepared statement (as the
 // sqlite3 shell's .import does): each value is bound once, straight from the row.
 class SqliteInsert : public BulkWriter {
