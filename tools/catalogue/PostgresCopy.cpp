@@ -91,6 +91,7 @@ bool PostgresCopy::readCsv(QSqlDatabase &db, const QString &query,
     QByteArray line;
     char *buffer = nullptr;
     int size = 0;
+    qint64 received = 0;
     // Each message of the copy is one record, ending with its line break.
     while ((size = PQgetCopyData(connection, &buffer, 0)) > 0) {
         if (ok) {
@@ -98,18 +99,26 @@ bool PostgresCopy::readCsv(QSqlDatabase &db, const QString &query,
             line.append(buffer, size - 1);
             line.append("\r\n", 2);
             ok = record(line);
-            ++*rows;
+            ++received;
         }
         PQfreemem(buffer);
     }
+    *rows += received;
     if (size == -2) {
         ok = false;
         *reason = lastError(connection);
     }
     while (PGresult *result = PQgetResult(connection)) {
-        if (PQresultStatus(result) != PGRES_COMMAND_OK && ok) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK) {
+            if (ok)
+                *reason = resultError(result);
             ok = false;
-            *reason = resultError(result);
+        } else if (ok && QByteArray(PQcmdTuples(result)).toLongLong() != received) {
+            // Every row the server sent must have been received and written.
+            ok = false;
+            *reason = QStringLiteral("%1 of the %2 rows the server sent were received")
+                          .arg(received)
+                          .arg(QString::fromLatin1(PQcmdTuples(result)));
         }
         PQclear(result);
     }

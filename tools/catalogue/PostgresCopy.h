@@ -18,7 +18,8 @@ public:
     // Runs COPY (query) TO STDOUT in CSV form on a libpq connection and hands each record
     // to the sink, its line break made CRLF as the tool writes CSV: NULL is an empty field,
     // an empty text "", and only fields that need it are quoted. The number of records is
-    // counted in *rows. False with the reason when the server or the sink failed.
+    // counted in *rows and compared with the number the server reports it sent. False with
+    // the reason when the server or the sink failed or the numbers differ.
     static bool readCsv(QSqlDatabase &db, const QString &query,
                         const std::function<bool(const QByteArray &)> &record, qint64 *rows,
                         QString *reason);
