@@ -208,8 +208,9 @@ QString exportCsv(const QString &alias, const QString &fileName) {
                     .arg(selected.join(QLatin1Char(',')), table.quoted(QStringLiteral("Equipment")),
                          table.quoted(table.requireKey()));
             QString reason;
+            qint64 written = 0; // the readers count their rows when they end
             const auto write = [&](const QByteArray &record) {
-                progress.advance(rows + 1);
+                progress.advance(++written);
                 return file->write(record) == record.size();
             };
             const bool copied =
